@@ -1,0 +1,56 @@
+# Shared by scripts/run and scripts/test: the Debian packages Orvale needs and
+# the steps that install them and build the project.
+
+ORVALE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+
+# What building the program needs.
+BUILD_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev
+)
+
+# What building and running the tests and benchmarks needs on top.
+TEST_PACKAGES=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing_packages() {
+  local package
+  for package in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+      printf '%s\n' "$package"
+    fi
+  done
+}
+
+# Installs whichever of the given packages are missing: as root directly, else
+# through sudo; otherwise prints the command to run and fails.
+ensure_packages() {
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
+  [ "${#missing[@]}" -eq 0 ] && return 0
+
+  local install=(apt-get install -y --no-install-recommends "${missing[@]}")
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      sudo=(sudo)
+    else
+      echo "Orvale needs these Debian packages: ${missing[*]}" >&2
+      echo "Install them as root with:" >&2
+      echo "  apt-get update && ${install[*]}" >&2
+      return 1
+    fi
+  fi
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${install[@]}"
+}
+
+# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+configure_and_build() {
+  local dir=$1
+  shift
+  cmake -S "$ORVALE_ROOT" -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" --parallel "$(nproc)"
+}

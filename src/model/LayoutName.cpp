@@ -1,0 +1,61 @@
+#include "model/LayoutName.h"
+
+#include <unicode/brkiter.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
+namespace orvale {
+namespace {
+
+// White space and line breaks: the Unicode White_Space property covers the
+// space separators, tab, the line and paragraph separators, and CR, LF, VT, FF
+// and NEL.
+bool isTrimmed(UChar32 c) { return u_isUWhiteSpace(c); }
+
+icu::UnicodeString trimmed(const icu::UnicodeString& text) {
+    int32_t start = 0;
+    int32_t end = text.length();
+    while (start < end && isTrimmed(text.char32At(start))) start = text.moveIndex32(start, 1);
+    while (end > start) {
+        const int32_t previous = text.moveIndex32(end, -1);
+        if (!isTrimmed(text.char32At(previous))) break;
+        end = previous;
+    }
+    return icu::UnicodeString(text, start, end - start);
+}
+
+// The offset after the first `count` grapheme clusters.
+int32_t endOfCharacters(const icu::UnicodeString& text, std::size_t count) {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> characters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !characters) {
+        // Without break data, fall back to whole code points rather than
+        // cutting inside a surrogate pair.
+        return text.moveIndex32(0, static_cast<int32_t>(count));
+    }
+    characters->setText(text);
+    int32_t end = characters->first();
+    for (std::size_t i = 0; i < count; ++i) {
+        const int32_t next = characters->next();
+        if (next == icu::BreakIterator::DONE) break;
+        end = next;
+    }
+    return end;
+}
+
+}  // namespace
+
+std::string normalizedLayoutName(std::string_view name) {
+    icu::UnicodeString text = trimmed(icu::UnicodeString::fromUTF8(
+        icu::StringPiece(name.data(), static_cast<int32_t>(name.size()))));
+    text.truncate(endOfCharacters(text, kLayoutNameMaxCharacters));
+    std::string result;
+    text.toUTF8String(result);
+    return result;
+}
+
+}  // namespace orvale

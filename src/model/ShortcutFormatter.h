@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace orvale {
+
+// What a key prints as on the user's current keyboard layout, when the layout
+// gives it a printable character.
+class KeyLabelSource {
+public:
+    virtual ~KeyLabelSource() = default;
+    virtual std::optional<std::string> name(std::uint32_t keyCode) const = 0;
+};
+
+// Short labels for shortcuts, such as ⌃⌥⇧⌘K or ⌘←.
+namespace ShortcutFormatter {
+
+// "⌃", "⌥", "⇧", "⌘" for the modifiers set, always in that order.
+std::string modifierSymbols(std::uint32_t modifiers);
+
+// The keyboard layout's label when `layout` gives one, else the fixed name of
+// the key, else "Key " and the code.
+std::string keyName(std::uint32_t keyCode, const KeyLabelSource* layout = nullptr);
+
+// The fixed name of the key, without consulting any keyboard layout.
+std::optional<std::string> tableKeyName(std::uint32_t keyCode);
+
+// Modifier symbols followed by the key name.
+std::string label(std::uint32_t keyCode, std::uint32_t modifiers,
+                  const KeyLabelSource* layout = nullptr);
+
+}  // namespace ShortcutFormatter
+}  // namespace orvale

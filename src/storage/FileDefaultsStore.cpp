@@ -1,0 +1,150 @@
+#include "storage/FileDefaultsStore.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace orvale {
+namespace {
+
+constexpr const char* kDataMember = "data";
+
+std::string hexText(const Bytes& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (std::uint8_t byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0xF];
+    }
+    return text;
+}
+
+std::optional<Bytes> bytesFromHex(const std::string& text) {
+    auto digit = [](char c) -> int {
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+        return -1;
+    };
+    if (text.size() % 2 != 0) return std::nullopt;
+    Bytes bytes;
+    bytes.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        const int high = digit(text[i]);
+        const int low = digit(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes.push_back(static_cast<std::uint8_t>(high << 4 | low));
+    }
+    return bytes;
+}
+
+// Closes a descriptor on every path out of a scope.
+struct FileDescriptor {
+    int fd = -1;
+    ~FileDescriptor() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+[[noreturn]] void fail(const std::filesystem::path& path, const char* step, int error) {
+    throw PreferencesError("Orvale couldn’t save its settings to “" + path.string() + "” (" +
+                           step + ": " + std::strerror(error) + ").");
+}
+
+}  // namespace
+
+FileDefaultsStore::FileDefaultsStore(std::filesystem::path path) : path_(std::move(path)) {
+    // A folder or an unreadable file in its place reads as empty, like a missing one.
+    std::ifstream file(path_, std::ios::binary);
+    std::ostringstream contents;
+    if (!file || !(contents << file.rdbuf())) return;
+    nlohmann::json parsed =
+        nlohmann::json::parse(contents.str(), nullptr, /*allow_exceptions=*/false);
+    if (parsed.is_object()) document_ = std::move(parsed);
+}
+
+std::optional<std::filesystem::path> FileDefaultsStore::defaultPath(const EnvironmentLookup& env) {
+    auto base = configHome(env);
+    if (!base) return std::nullopt;
+    return *base / "Orvale" / "preferences.json";
+}
+
+std::optional<DefaultsValue> FileDefaultsStore::value(std::string_view key) const {
+    auto found = document_.find(key);
+    if (found == document_.end()) return std::nullopt;
+    if (found->is_boolean()) return DefaultsValue(found->get<bool>());
+    if (found->is_string()) return DefaultsValue(found->get<std::string>());
+    if (found->is_object()) {
+        auto data = found->find(kDataMember);
+        if (data != found->end() && data->is_string()) {
+            if (auto bytes = bytesFromHex(data->get<std::string>())) return DefaultsValue(*bytes);
+        }
+    }
+    return std::nullopt;
+}
+
+void FileDefaultsStore::set(std::string_view key, DefaultsValue value) {
+    nlohmann::json stored = std::visit(
+        [](auto&& v) -> nlohmann::json {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, Bytes>) {
+                return nlohmann::json{{kDataMember, hexText(v)}};
+            } else {
+                return v;
+            }
+        },
+        value);
+    document_[std::string(key)] = std::move(stored);
+    write();
+}
+
+void FileDefaultsStore::remove(std::string_view key) {
+    auto found = document_.find(key);
+    if (found == document_.end()) return;
+    document_.erase(found);
+    write();
+}
+
+void FileDefaultsStore::write() const {
+    const std::filesystem::path folder = path_.parent_path();
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) fail(path_, "creating the folder", error.value());
+
+    // Invalid UTF-8 in a text is replaced rather than failing the whole write.
+    const std::string contents =
+        document_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    std::string temporary = (folder / (path_.filename().string() + ".XXXXXX")).string();
+    FileDescriptor file{::mkstemp(temporary.data())};
+    if (file.fd < 0) fail(path_, "creating a temporary file", errno);
+
+    auto discard = [&](const char* step) {
+        const int cause = errno;
+        ::unlink(temporary.c_str());
+        fail(path_, step, cause);
+    };
+    std::size_t written = 0;
+    while (written < contents.size()) {
+        const ssize_t n = ::write(file.fd, contents.data() + written, contents.size() - written);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) discard("writing");
+        written += static_cast<std::size_t>(n);
+    }
+    if (::fsync(file.fd) != 0) discard("flushing");
+    if (::close(file.fd) != 0) {
+        file.fd = -1;
+        discard("closing");
+    }
+    file.fd = -1;
+    if (::rename(temporary.c_str(), path_.c_str()) != 0) discard("replacing the file");
+
+    FileDescriptor directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (directory.fd < 0 || ::fsync(directory.fd) != 0) fail(path_, "flushing the folder", errno);
+}
+
+}  // namespace orvale
