@@ -1,0 +1,114 @@
+#include "platform/FrameApplyResult.h"
+
+#include <cmath>
+
+namespace orvale {
+namespace {
+
+constexpr const char* kCouldNotMove = "The window could not be moved";
+constexpr const char* kNoLongerAvailable = "The window is no longer available";
+
+}  // namespace
+
+std::optional<AXWriteFailure> AXWriteFailure::make(AXError error) {
+    using K = Kind;
+    namespace C = AXErrorCode;
+    switch (error) {
+        case C::success:
+            return std::nullopt;
+        case C::apiDisabled:
+            return AXWriteFailure{K::permission, error, "Accessibility access is off"};
+        case C::cannotComplete:
+            return AXWriteFailure{K::transient, error, "The app did not respond"};
+        case C::failure:
+            return AXWriteFailure{K::transient, error, kCouldNotMove};
+        case C::invalidUIElement:
+        case C::invalidUIElementObserver:
+            return AXWriteFailure{K::invalidElement, error, kNoLongerAvailable};
+        case C::attributeUnsupported:
+        case C::parameterizedAttributeUnsupported:
+            return AXWriteFailure{K::unsupported, error, "The app does not allow this change"};
+        case C::notImplemented:
+            return AXWriteFailure{K::unsupported, error,
+                                  "The app does not support moving this window"};
+        case C::actionUnsupported:
+        case C::notificationUnsupported:
+            return AXWriteFailure{K::unsupported, error, kCouldNotMove};
+        case C::notEnoughPrecision:
+            return AXWriteFailure{K::rejected, error, "The app rejected the position or size"};
+        case C::illegalArgument:
+            return AXWriteFailure{K::rejected, error, kCouldNotMove};
+        default:
+            return AXWriteFailure{K::other, error, kCouldNotMove};
+    }
+}
+
+AXWriteFailure AXWriteFailure::windowChanged() {
+    return {Kind::invalidElement, 0, kNoLongerAvailable};
+}
+
+AXWriteFailure AXWriteFailure::readback() {
+    return {Kind::transient, 0, "Couldn’t verify the window’s position or size"};
+}
+
+std::string_view name(AXWriteFailure::Kind kind) {
+    switch (kind) {
+        case AXWriteFailure::Kind::permission:
+            return "permission";
+        case AXWriteFailure::Kind::transient:
+            return "transient";
+        case AXWriteFailure::Kind::invalidElement:
+            return "invalidElement";
+        case AXWriteFailure::Kind::unsupported:
+            return "unsupported";
+        case AXWriteFailure::Kind::rejected:
+            return "rejected";
+        case AXWriteFailure::Kind::other:
+            break;
+    }
+    return "other";
+}
+
+std::vector<AXWriteFailure> FrameApplyResult::allFailures() const {
+    std::vector<AXWriteFailure> failures;
+    for (const auto* failure : {&sizeFailure, &positionFailure, &retrySizeFailure,
+                                &retryPositionFailure, &readbackFailure}) {
+        if (*failure) failures.push_back(**failure);
+    }
+    return failures;
+}
+
+bool FrameApplyResult::hasPermissionFailure() const {
+    if (permissionDenied) return true;
+    for (const AXWriteFailure& failure : allFailures()) {
+        if (failure.kind == AXWriteFailure::Kind::permission) return true;
+    }
+    return false;
+}
+
+bool FrameApplyResult::hasUnsupportedFailure() const {
+    for (const AXWriteFailure& failure : allFailures()) {
+        if (failure.kind == AXWriteFailure::Kind::unsupported ||
+            failure.kind == AXWriteFailure::Kind::rejected) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FrameApplyResult::changed() const {
+    if (!before || !after) return false;
+    return !before->isApproximatelyEqual(*after, 0.5);
+}
+
+std::optional<std::string> FrameApplyResult::message() const {
+    if (permissionDenied) return "Accessibility access is off";
+    if (positionFailure) return positionFailure->message;
+    if (sizeFailure) return sizeFailure->message;
+    if (readbackFailure) {
+        return "The window’s position could not be read back. " + readbackFailure->message;
+    }
+    return std::nullopt;
+}
+
+}  // namespace orvale

@@ -1,0 +1,129 @@
+#pragma once
+
+// The seam between Orvale's logic and a window system. Everything above it is
+// written against these interfaces in the vocabulary of an accessibility
+// interface; backends (the simulated desktop for tests, X11 for the program)
+// implement them. Values are exactly those the logic relies on, nothing more.
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/DisplayIdentity.h"
+#include "model/Geometry.h"
+#include "model/Timestamp.h"
+#include "platform/AXTypes.h"
+
+namespace orvale {
+
+// Reading and writing other applications' windows.
+class Accessibility {
+  public:
+    virtual ~Accessibility() = default;
+
+    // Whether this program may read and move other applications' windows.
+    virtual bool isProcessTrusted() = 0;
+    virtual AXElement applicationElement(std::int32_t pid) = 0;
+    // Bounds every later call on `element`; a call that takes longer answers
+    // AXErrorCode::cannotComplete after `seconds`.
+    virtual AXError setMessagingTimeout(const AXElement& element, double seconds) = 0;
+    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) = 0;
+    virtual AXError setAttributeValue(const AXElement& element, std::string_view attribute,
+                                      const AXValue& value) = 0;
+};
+
+// One entry of the window server's on-screen list. Any value may be missing.
+struct WindowInfo {
+    std::optional<std::int32_t> ownerPID;
+    std::optional<std::uint32_t> number;
+    std::optional<std::int32_t> layer;
+    std::optional<double> alpha;
+    // In the top-left global space.
+    std::optional<RectD> bounds;
+};
+
+class WindowServer {
+  public:
+    virtual ~WindowServer() = default;
+
+    // The on-screen windows of the active desktop, front to back, without
+    // desktop elements; nothing when the window server gives no list.
+    virtual std::optional<std::vector<WindowInfo>> onScreenWindows() = 0;
+};
+
+enum class ActivationPolicy { regular, accessory, prohibited };
+
+struct RunningApplication {
+    std::int32_t pid = 0;
+    std::optional<std::string> bundleID;
+    std::optional<std::string> localizedName;
+    ActivationPolicy activationPolicy = ActivationPolicy::regular;
+    bool isHidden = false;
+    bool isTerminated = false;
+
+    bool operator==(const RunningApplication&) const = default;
+};
+
+// The running applications and this program's own identity.
+class Workspace {
+  public:
+    virtual ~Workspace() = default;
+
+    virtual std::vector<RunningApplication> runningApplications() = 0;
+    virtual std::optional<RunningApplication> runningApplication(std::int32_t pid) = 0;
+    virtual std::int32_t ownProcessID() = 0;
+    virtual std::optional<std::string> ownBundleID() = 0;
+};
+
+// One screen as the platform lists it.
+struct ScreenInfo {
+    // The display identifier; absent when the platform gives none, and such a
+    // screen is left out.
+    std::optional<std::uint32_t> displayID;
+    // Both in the bottom-left global space: origin at the bottom-left corner of
+    // the main display, y growing upwards.
+    RectD frame;
+    RectD visibleFrame;
+    std::string localizedName;
+    double backingScaleFactor = 1;
+    DisplayIdentity identity;
+    std::int64_t pixelWidth = 0;
+    std::int64_t pixelHeight = 0;
+};
+
+struct ScreenList {
+    std::uint32_t mainDisplayID = 0;
+    // Height of the main display's bounds in points, used to turn bottom-left
+    // rectangles into top-left ones.
+    double mainDisplayHeight = 0;
+    // In the platform's order.
+    std::vector<ScreenInfo> screens;
+};
+
+class Screens {
+  public:
+    virtual ~Screens() = default;
+    // One consistent reading of the connected screens.
+    virtual ScreenList screens() = 0;
+};
+
+// Monotonic time for deadlines and waiting, and wall time for stored dates.
+class Clock {
+  public:
+    using Instant = std::chrono::steady_clock::time_point;
+    using Duration = std::chrono::steady_clock::duration;
+
+    virtual ~Clock() = default;
+    virtual Instant now() const = 0;
+    virtual Timestamp wallTime() const = 0;
+};
+
+// Seconds as a clock duration, for the many timeouts given in seconds.
+inline Clock::Duration seconds(double value) {
+    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(value));
+}
+
+}  // namespace orvale
