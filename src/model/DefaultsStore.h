@@ -18,7 +18,7 @@ using DefaultsValue = std::variant<bool, std::string, Bytes>;
 // The per-user key–value store that holds the preferences. Used from the main
 // thread only.
 class DefaultsStore {
-public:
+  public:
     virtual ~DefaultsStore() = default;
 
     virtual std::optional<DefaultsValue> value(std::string_view key) const = 0;
@@ -29,12 +29,12 @@ public:
 
 // A defaults store held in memory, for tests and for running without a home.
 class MemoryDefaultsStore : public DefaultsStore {
-public:
+  public:
     std::optional<DefaultsValue> value(std::string_view key) const override;
     void set(std::string_view key, DefaultsValue value) override;
     void remove(std::string_view key) override;
 
-private:
+  private:
     std::map<std::string, DefaultsValue, std::less<>> values_;
 };
 

@@ -12,7 +12,9 @@ bool isStorableDisplayRect(const RectD& r) {
            r.width > 0 && r.width <= kLimit && r.height > 0 && r.height <= kLimit;
 }
 
-bool isStorablePixelCount(std::int64_t pixels) { return pixels >= 1 && pixels <= 100'000; }
+bool isStorablePixelCount(std::int64_t pixels) {
+    return pixels >= 1 && pixels <= 100'000;
+}
 
 }  // namespace
 

@@ -5,11 +5,13 @@
 
 namespace orvale {
 
-double roundHalfAwayFromZero(double value) { return std::round(value); }
+double roundHalfAwayFromZero(double value) {
+    return std::round(value);
+}
 
 bool RectD::isUsableFrame() const {
-    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) &&
-           std::isfinite(height) && width > 0 && height > 0;
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height) &&
+           width > 0 && height > 0;
 }
 
 bool RectD::isApproximatelyEqual(const RectD& other, double tolerance) const {
@@ -49,8 +51,7 @@ RelativeFrame RelativeFrame::make(const RectD& frame, const RectD& visibleFrame)
     const bool hasArea =
         std::isfinite(v.width) && std::isfinite(v.height) && v.width > 0 && v.height > 0;
     if (!finite || !hasArea) return {0, 0, 0.5, 0.5};
-    return {(f.x - v.x) / v.width, (f.y - v.y) / v.height, f.width / v.width,
-            f.height / v.height};
+    return {(f.x - v.x) / v.width, (f.y - v.y) / v.height, f.width / v.width, f.height / v.height};
 }
 
 RectD RelativeFrame::absolute(const RectD& v) const {
@@ -62,9 +63,9 @@ RectD RelativeFrame::absolute(const RectD& v) const {
 
 bool RelativeFrame::isStorable() const {
     constexpr double kLimit = 16;
-    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) &&
-           std::isfinite(height) && std::fabs(x) <= kLimit && std::fabs(y) <= kLimit &&
-           width > 0 && width <= kLimit && height > 0 && height <= kLimit;
+    return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height) &&
+           std::fabs(x) <= kLimit && std::fabs(y) <= kLimit && width > 0 && width <= kLimit &&
+           height > 0 && height <= kLimit;
 }
 
 }  // namespace orvale

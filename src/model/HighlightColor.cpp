@@ -23,9 +23,13 @@ constexpr std::array<ColorNames, 10> kNames{{
 
 }  // namespace
 
-std::string_view rawValue(HighlightColor color) { return kNames[static_cast<int>(color)].raw; }
+std::string_view rawValue(HighlightColor color) {
+    return kNames[static_cast<int>(color)].raw;
+}
 
-std::string_view label(HighlightColor color) { return kNames[static_cast<int>(color)].label; }
+std::string_view label(HighlightColor color) {
+    return kNames[static_cast<int>(color)].label;
+}
 
 std::optional<HighlightColor> highlightColorFromRawValue(std::string_view raw) {
     for (HighlightColor color : kHighlightColors) {

@@ -7,13 +7,24 @@
 namespace orvale {
 
 // The accent of the restored-window flash and of selection highlights.
-enum class HighlightColor { blue, indigo, purple, pink, red, orange, yellow, green, teal, graphite };
+enum class HighlightColor {
+    blue,
+    indigo,
+    purple,
+    pink,
+    red,
+    orange,
+    yellow,
+    green,
+    teal,
+    graphite
+};
 
 // Every colour in the order pickers list them.
 inline constexpr std::array<HighlightColor, 10> kHighlightColors{
-    HighlightColor::blue,   HighlightColor::indigo, HighlightColor::purple, HighlightColor::pink,
-    HighlightColor::red,    HighlightColor::orange, HighlightColor::yellow, HighlightColor::green,
-    HighlightColor::teal,   HighlightColor::graphite};
+    HighlightColor::blue, HighlightColor::indigo,  HighlightColor::purple, HighlightColor::pink,
+    HighlightColor::red,  HighlightColor::orange,  HighlightColor::yellow, HighlightColor::green,
+    HighlightColor::teal, HighlightColor::graphite};
 
 // The stored raw value, which is also the colour's identifier ("blue").
 std::string_view rawValue(HighlightColor color);

@@ -13,7 +13,9 @@ namespace {
 // White space and line breaks: the Unicode White_Space property covers the
 // space separators, tab, the line and paragraph separators, and CR, LF, VT, FF
 // and NEL.
-bool isTrimmed(UChar32 c) { return u_isUWhiteSpace(c); }
+bool isTrimmed(UChar32 c) {
+    return u_isUWhiteSpace(c);
+}
 
 icu::UnicodeString trimmed(const icu::UnicodeString& text) {
     int32_t start = 0;

@@ -15,7 +15,7 @@ namespace orvale {
 // the default when the key is missing or holds something unreadable, so a
 // damaged store never stops the program.
 class Preferences {
-public:
+  public:
     struct Keys {
         static constexpr std::string_view selectedLayoutID = "selectedLayoutID";
         static constexpr std::string_view automationEnabled = "automationEnabled";
@@ -57,7 +57,7 @@ public:
     // in the store are left alone.
     void reset();
 
-private:
+  private:
     std::optional<std::string> text(std::string_view key) const;
 
     DefaultsStore& store_;

@@ -9,7 +9,7 @@ namespace orvale {
 // What a key prints as on the user's current keyboard layout, when the layout
 // gives it a printable character.
 class KeyLabelSource {
-public:
+  public:
     virtual ~KeyLabelSource() = default;
     virtual std::optional<std::string> name(std::uint32_t keyCode) const = 0;
 };

@@ -31,7 +31,7 @@ struct Uuid {
 template <>
 struct std::hash<orvale::Uuid> {
     std::size_t operator()(const orvale::Uuid& id) const noexcept {
-        return std::hash<std::string_view>{}(std::string_view(
-            reinterpret_cast<const char*>(id.bytes.data()), id.bytes.size()));
+        return std::hash<std::string_view>{}(
+            std::string_view(reinterpret_cast<const char*>(id.bytes.data()), id.bytes.size()));
     }
 };

@@ -15,13 +15,12 @@ TEST(DisplayIdentityTest, KeyUsesSerialOrElseUnit) {
     EXPECT_EQ((DisplayIdentity{1000, 2000, 7, 3}).key(), "1000-2000-7");
     // A serial-less display and one whose serial equals that unit share a key.
     EXPECT_EQ((DisplayIdentity{1000, 2000, 0, 7}).key(), (DisplayIdentity{1000, 2000, 7, 0}).key());
-    EXPECT_EQ((DisplayIdentity{4294967295u, 0, 0, 4294967295u}).key(),
-              "4294967295-0-4294967295");
+    EXPECT_EQ((DisplayIdentity{4294967295u, 0, 0, 4294967295u}).key(), "4294967295-0-4294967295");
 }
 
 DisplaySnapshot storableSnapshot() {
-    return DisplaySnapshot{{1, 2, 3, 0}, {0, 0, 1512, 982}, {0, 25, 1512, 957}, 3024, 1964, 2.0,
-                           true, false};
+    return DisplaySnapshot{
+        {1, 2, 3, 0}, {0, 0, 1512, 982}, {0, 25, 1512, 957}, 3024, 1964, 2.0, true, false};
 }
 
 TEST(DisplaySnapshotTest, ScaleBounds) {

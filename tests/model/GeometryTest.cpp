@@ -114,8 +114,7 @@ TEST(ClampTest, MinimumSizeGrowsTheFrameBeforePlacingIt) {
 }
 
 TEST(ClampTest, ResultIsRoundedHalfAwayFromZero) {
-    expectRect((RectD{10.5, -2.5, 99.4, 100.5}).clamped({0, 0, 0, 0}, {0, 0}),
-               {11, -3, 99, 101});
+    expectRect((RectD{10.5, -2.5, 99.4, 100.5}).clamped({0, 0, 0, 0}, {0, 0}), {11, -3, 99, 101});
     expectRect((RectD{10.5, 20.5, 99.5, 100.49}).clamped({-1000, -1000, 5000, 5000}, {0, 0}),
                {11, 21, 100, 100});
     expectRect((RectD{-10.5, -20.5, 50, 50}).clamped({-1000, -1000, 5000, 5000}, {0, 0}),

@@ -7,10 +7,12 @@ namespace {
 
 using Keys = Preferences::Keys;
 
-Bytes bytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
+Bytes bytes(std::string_view text) {
+    return Bytes(text.begin(), text.end());
+}
 
 class PreferencesTest : public ::testing::Test {
-protected:
+  protected:
     MemoryDefaultsStore store;
     Preferences preferences{store};
 };
@@ -103,7 +105,7 @@ TEST_F(PreferencesTest, ShortcutDecodingMakesNoRangeCheck) {
 
 // Records the order of removals to check reset().
 class RecordingStore : public MemoryDefaultsStore {
-public:
+  public:
     void remove(std::string_view key) override {
         removed.emplace_back(key);
         MemoryDefaultsStore::remove(key);

@@ -15,7 +15,7 @@ constexpr std::uint32_t kControl = Modifier::control;
 
 // A keyboard layout that prints some keys differently.
 class FakeLayout : public KeyLabelSource {
-public:
+  public:
     explicit FakeLayout(std::map<std::uint32_t, std::string> names) : names_(std::move(names)) {}
     std::optional<std::string> name(std::uint32_t keyCode) const override {
         auto found = names_.find(keyCode);
@@ -23,7 +23,7 @@ public:
         return found->second;
     }
 
-private:
+  private:
     std::map<std::uint32_t, std::string> names_;
 };
 
@@ -83,10 +83,13 @@ TEST(ShortcutFormatterTest, ModifierSymbolsInFixedOrder) {
 
 TEST(ShortcutFormatterTest, KeyNamesFromTheTable) {
     const std::map<std::uint32_t, std::string> samples = {
-        {0, "A"},      {29, "0"},          {23, "5"},        {22, "6"},      {36, "Return"},
-        {117, "Forward Delete"}, {121, "Page Down"}, {122, "F1"}, {113, "F15"}, {109, "F10"},
-        {123, "←"},    {126, "↑"},         {42, "\\"},       {39, "'"},      {50, "`"},
-        {65, "."},     {67, "*"},          {81, "="},        {82, "0"},      {92, "9"},
+        {0, "A"},           {29, "0"},      {23, "5"},
+        {22, "6"},          {36, "Return"}, {117, "Forward Delete"},
+        {121, "Page Down"}, {122, "F1"},    {113, "F15"},
+        {109, "F10"},       {123, "←"},     {126, "↑"},
+        {42, "\\"},         {39, "'"},      {50, "`"},
+        {65, "."},          {67, "*"},      {81, "="},
+        {82, "0"},          {92, "9"},
     };
     for (const auto& [code, name] : samples) {
         EXPECT_EQ(ShortcutFormatter::keyName(code), name) << code;

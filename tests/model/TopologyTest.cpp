@@ -30,7 +30,9 @@ TEST(TopologyTest, SignatureOfTwoDisplays) {
               "1000-3000-2@15120,1000,19200x10800/1920x1080@10S");
 }
 
-TEST(TopologyTest, EmptyListGivesEmptySignature) { EXPECT_EQ(Topology::signature({}), ""); }
+TEST(TopologyTest, EmptyListGivesEmptySignature) {
+    EXPECT_EQ(Topology::signature({}), "");
+}
 
 TEST(TopologyTest, NegativeOriginsAndHalfTenths) {
     const DisplaySnapshot left = display({1, 1, 1, 0}, {-1440, -900, 1440, 900}, false, 1.5);

@@ -26,10 +26,10 @@ TEST(UuidTest, TextIsCanonicalUpperCase) {
 }
 
 TEST(UuidTest, MalformedTextIsRejected) {
-    for (const char* text : {"", "0F8FAD5B-D9CB-469F-A165-70867728950", "not-a-uuid",
-                             "0F8FAD5B-D9CB-469F-A165-70867728950E ",
-                             "0F8FAD5BD9CB-469F-A165-70867728950E0",
-                             "0F8FAD5B-D9CB-469F-A165-70867728950G"}) {
+    for (const char* text :
+         {"", "0F8FAD5B-D9CB-469F-A165-70867728950", "not-a-uuid",
+          "0F8FAD5B-D9CB-469F-A165-70867728950E ", "0F8FAD5BD9CB-469F-A165-70867728950E0",
+          "0F8FAD5B-D9CB-469F-A165-70867728950G"}) {
         EXPECT_FALSE(Uuid::parse(text).has_value()) << text;
     }
     EXPECT_FALSE(Uuid::parse(std::string_view("0F8FAD5B-D9CB-469F-A165-70867728\0950E", 36)));
