@@ -24,10 +24,14 @@ void Preferences::setSelectedLayoutID(const std::optional<Uuid>& id) {
     }
 }
 
+bool Preferences::boolean(std::string_view key, bool fallback) const {
+    auto stored = store_.value(key);
+    const bool* value = stored ? std::get_if<bool>(&*stored) : nullptr;
+    return value ? *value : fallback;
+}
+
 bool Preferences::automationEnabled() const {
-    auto stored = store_.value(Keys::automationEnabled);
-    const bool* enabled = stored ? std::get_if<bool>(&*stored) : nullptr;
-    return enabled ? *enabled : false;
+    return boolean(Keys::automationEnabled, false);
 }
 
 void Preferences::setAutomationEnabled(bool enabled) {
@@ -35,9 +39,7 @@ void Preferences::setAutomationEnabled(bool enabled) {
 }
 
 bool Preferences::restoreFlashEnabled() const {
-    auto stored = store_.value(Keys::restoreFlashEnabled);
-    const bool* enabled = stored ? std::get_if<bool>(&*stored) : nullptr;
-    return enabled ? *enabled : true;
+    return boolean(Keys::restoreFlashEnabled, true);
 }
 
 void Preferences::setRestoreFlashEnabled(bool enabled) {

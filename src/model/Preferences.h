@@ -58,7 +58,9 @@ class Preferences {
     void reset();
 
   private:
+    // The value under `key` when it has that type; nothing or `fallback` otherwise.
     std::optional<std::string> text(std::string_view key) const;
+    bool boolean(std::string_view key, bool fallback) const;
 
     DefaultsStore& store_;
 };

@@ -7,6 +7,8 @@
 #include <variant>
 #include <vector>
 
+#include "model/Geometry.h"
+
 namespace orvale {
 
 // Result codes of the accessibility interface: 0 is success, the rest failures.
@@ -60,11 +62,7 @@ struct AXPoint {
     bool operator==(const AXPoint&) const = default;
 };
 
-struct AXSize {
-    double width = 0;
-    double height = 0;
-    bool operator==(const AXSize&) const = default;
-};
+using AXSize = SizeD;
 
 // A URL value, as opposed to plain text.
 struct AXURL {
