@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,13 @@ class DesktopFixture : public ::testing::Test {
     AXElement open(std::int32_t pid, RectD frame, SimulatedWindow window = {}) {
         window.frame = frame;
         return desktop.openWindow(pid, window);
+    }
+
+    // Changes a window in place.
+    void reshape(const AXElement& window, const std::function<void(SimulatedWindow&)>& change) {
+        SimulatedWindow w = desktop.window(window);
+        change(w);
+        desktop.updateWindow(window, w);
     }
 
     ScanOutput scan(const std::set<std::string>& exclusions = {},

@@ -64,19 +64,17 @@ class HostnameSearchTest : public DesktopFixture {
 };
 
 TEST_F(HostnameSearchTest, ReadsTheWindowsAddressThenItsDocument) {
-    SimulatedWindow w = desktop.window(window);
-    w.url = "ftp://files.example.com";
-    w.document = "https://www.docs.example.com/guide";
-    desktop.updateWindow(window, w);
+    reshape(window, [](SimulatedWindow& w) {
+        w.url = "ftp://files.example.com";
+        w.document = "https://www.docs.example.com/guide";
+    });
     EXPECT_EQ(hostname(), "docs.example.com");
     EXPECT_EQ(desktop.messagingTimeout(window), 0.08);
     EXPECT_EQ(desktop.count(Kind::read, AXAttribute::children), 0u);
 }
 
 TEST_F(HostnameSearchTest, OnlyBrowsersAreLookedInto) {
-    SimulatedWindow w = desktop.window(window);
-    w.url = "https://example.com";
-    desktop.updateWindow(window, w);
+    reshape(window, [](SimulatedWindow& w) { w.url = "https://example.com"; });
     EXPECT_EQ(hostname("org.example.editor"), std::nullopt);
     EXPECT_TRUE(desktop.actions().empty());
 }
@@ -139,9 +137,7 @@ TEST_F(HostnameSearchTest, StopsAtTheDeadlineOrWhenCancelled) {
 }
 
 TEST_F(HostnameSearchTest, AScanLooksUpHostsOnlyForBrowsers) {
-    SimulatedWindow w = desktop.window(window);
-    w.url = "https://www.example.com/a";
-    desktop.updateWindow(window, w);
+    reshape(window, [](SimulatedWindow& w) { w.url = "https://www.example.com/a"; });
     const auto editor = launch("Editor", "org.example.editor");
     open(editor, {300, 300, 500, 400}, {.url = "https://editor.example.com"});
 

@@ -39,12 +39,6 @@ class SetFrameTest : public DesktopFixture {
         return service.setFrame(target, reference, cancellation, gate);
     }
 
-    void reshape(const std::function<void(SimulatedWindow&)>& change) {
-        SimulatedWindow w = desktop.window(window);
-        change(w);
-        desktop.updateWindow(window, w);
-    }
-
     std::int32_t pid = 0;
     AXElement window;
     WindowReference reference;
@@ -72,13 +66,13 @@ TEST_F(SetFrameTest, WritesSizeThenPositionAndReadsBackWhereItLanded) {
 }
 
 TEST_F(SetFrameTest, FourPointsOffIsAcceptedAndAnyMoreIsRetriedOnce) {
-    reshape([](SimulatedWindow& w) { w.landingOffset = {4.0, -4.0}; });
+    reshape(window, [](SimulatedWindow& w) { w.landingOffset = {4.0, -4.0}; });
     FrameApplyResult result = setFrame();
     EXPECT_EQ(desktop.writtenAttributes(), kOneAttempt);
     EXPECT_EQ(result.after, (RectD{204, 146, 800, 500}));
 
     desktop.clearActions();
-    reshape([](SimulatedWindow& w) { w.landingOffset = {4.01, 0}; });
+    reshape(window, [](SimulatedWindow& w) { w.landingOffset = {4.01, 0}; });
     result = setFrame();
     // The window keeps landing off; after one retry the result says where.
     EXPECT_EQ(desktop.writtenAttributes(), kTwoAttempts);
@@ -88,7 +82,7 @@ TEST_F(SetFrameTest, FourPointsOffIsAcceptedAndAnyMoreIsRetriedOnce) {
 }
 
 TEST_F(SetFrameTest, ASizeLimitLandsOffTargetWithoutAFailure) {
-    reshape([](SimulatedWindow& w) { w.maximumSize = SizeD{700, 450}; });
+    reshape(window, [](SimulatedWindow& w) { w.maximumSize = SizeD{700, 450}; });
     const FrameApplyResult result = setFrame();
     EXPECT_EQ(desktop.writtenAttributes(), kTwoAttempts);
     EXPECT_EQ(result.after, (RectD{200, 150, 700, 450}));
@@ -191,7 +185,7 @@ TEST_F(SetFrameTest, UnreadableFrameBeforeWritingFallsBackToTheReference) {
 }
 
 TEST_F(SetFrameTest, AReplacedOrClosedWindowIsNotWritten) {
-    reshape([](SimulatedWindow& w) { w.role = "AXSheet"; });
+    reshape(window, [](SimulatedWindow& w) { w.role = "AXSheet"; });
     FrameApplyResult result = setFrame();
     EXPECT_EQ(result.sizeFailure, AXWriteFailure::windowChanged());
     EXPECT_EQ(result.message(), "The window is no longer available");
@@ -228,7 +222,7 @@ TEST_F(SetFrameTest, AWriteGateIsAskedBeforeEachWrite) {
 
     desktop.clearActions();
     asked = 0;
-    reshape([](SimulatedWindow& w) { w.landingOffset = {10, 0}; });
+    reshape(window, [](SimulatedWindow& w) { w.landingOffset = {10, 0}; });
     result = setFrame(kTarget, nullptr, [&] {
         ++asked;
         return true;
@@ -257,12 +251,12 @@ TEST_F(SetFrameTest, CancellationIsCheckedBeforeAndAfterTheGate) {
 }
 
 TEST_F(SetFrameTest, ChangedNeedsMoreThanHalfAPoint) {
-    reshape([](SimulatedWindow& w) { w.landingOffset = {0.5, 0}; });
+    reshape(window, [](SimulatedWindow& w) { w.landingOffset = {0.5, 0}; });
     FrameApplyResult result = setFrame(kStart);
     EXPECT_EQ(result.after, (RectD{100.5, 100, 600, 400}));
     EXPECT_FALSE(result.changed());
 
-    reshape([](SimulatedWindow& w) {
+    reshape(window, [](SimulatedWindow& w) {
         w.frame = kStart;
         w.landingOffset = {0, -0.75};
     });
