@@ -256,6 +256,11 @@ void SimulatedDesktop::clearActions() {
     actions_.clear();
 }
 
+void SimulatedDesktop::setRecording(bool recording) {
+    std::lock_guard lock(mutex_);
+    recording_ = recording;
+}
+
 bool SimulatedDesktop::isProcessTrusted() {
     std::lock_guard lock(mutex_);
     return trusted_;
@@ -539,6 +544,7 @@ AXError SimulatedDesktop::writeLocked(const AXElement& element, std::string_view
 void SimulatedDesktop::record(SimulatedAction::Kind kind, const AXElement& element,
                               std::string_view attribute, const AXValue& value, double seconds,
                               AXError result) {
+    if (!recording_) return;
     SimulatedAction action;
     action.kind = kind;
     action.element = element;

@@ -86,6 +86,8 @@ class SimulatedDesktop final : public Accessibility,
     // The last messaging timeout set on the element, if any.
     std::optional<double> messagingTimeout(const AXElement& element) const;
     void clearActions();
+    // Long runs such as benchmarks turn the record off to keep memory flat.
+    void setRecording(bool recording);
 
     // Accessibility.
     bool isProcessTrusted() override;
@@ -158,6 +160,7 @@ class SimulatedDesktop final : public Accessibility,
     bool trusted_ = true;
     std::optional<int> writesBeforeRevoking_;
     bool windowListAvailable_ = true;
+    bool recording_ = true;
 };
 
 }  // namespace orvale
