@@ -30,13 +30,6 @@ TEST(NormalizedHostnameTest, GivesNothingForOtherSchemesOrNoHost) {
     EXPECT_EQ(normalizedHostname(std::string_view("https://a.example\0b.com", 23)), std::nullopt);
 }
 
-TEST(NormalizedHostnameTest, KnowsTheTwelveBrowsers) {
-    EXPECT_EQ(browserBundleIDs().size(), 12u);
-    EXPECT_TRUE(browserBundleIDs().contains("org.mozilla.firefox"));
-    EXPECT_TRUE(browserBundleIDs().contains("com.kagi.kagimacos"));
-    EXPECT_FALSE(browserBundleIDs().contains("org.mozilla.Firefox"));
-}
-
 class HostnameSearchTest : public DesktopFixture {
   protected:
     void SetUp() override {

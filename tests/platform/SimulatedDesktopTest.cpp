@@ -5,8 +5,6 @@
 namespace orvale {
 namespace {
 
-using Kind = SimulatedAction::Kind;
-
 class SimulatedDesktopTest : public ::testing::Test {
   protected:
     void SetUp() override { pid = desktop.launch({.bundleID = "org.example.app", .name = "App"}); }
@@ -90,59 +88,6 @@ TEST_F(SimulatedDesktopTest, WritesObeyLimitsIncrementsAndOffsets) {
     EXPECT_EQ(desktop.setAttributeValue(stubborn, "AXPosition", AXPoint{9, 9}),
               AXErrorCode::success);
     EXPECT_EQ(frameOf(stubborn), (RectD{0, 0, 400, 300}));
-}
-
-TEST_F(SimulatedDesktopTest, FaultsSkipThenRepeatAsScripted) {
-    const auto window = open({0, 0, 100, 100});
-    desktop.failReads(window, "AXRole", {.code = AXErrorCode::noValue, .after = 1, .times = 2});
-    std::vector<AXError> errors;
-    for (int i = 0; i < 4; ++i)
-        errors.push_back(desktop.copyAttributeValue(window, "AXRole").error);
-    EXPECT_EQ(errors, (std::vector<AXError>{0, AXErrorCode::noValue, AXErrorCode::noValue, 0}));
-}
-
-TEST_F(SimulatedDesktopTest, AWindowVanishesAfterItsReads) {
-    const auto window = open({0, 0, 100, 100});
-    desktop.vanishAfterReads(window, 2);
-    EXPECT_EQ(desktop.copyAttributeValue(window, "AXRole").error, AXErrorCode::success);
-    EXPECT_EQ(desktop.copyAttributeValue(window, "AXSize").error, AXErrorCode::success);
-    EXPECT_EQ(desktop.copyAttributeValue(window, "AXSize").error, AXErrorCode::invalidUIElement);
-    EXPECT_TRUE(desktop.onScreenWindows()->empty());
-    const AXResult list = desktop.copyAttributeValue(desktop.applicationElement(pid), "AXWindows");
-    EXPECT_TRUE(std::get<std::vector<AXElement>>(list.value).empty());
-}
-
-TEST_F(SimulatedDesktopTest, ThePermissionGoesAfterTheGivenWrites) {
-    const auto window = open({0, 0, 100, 100});
-    desktop.revokePermissionAfterWrites(2);
-    EXPECT_EQ(desktop.setAttributeValue(window, "AXSize", AXSize{50, 50}), AXErrorCode::success);
-    EXPECT_EQ(desktop.setAttributeValue(window, "AXSize", AXSize{60, 60}), AXErrorCode::success);
-    EXPECT_FALSE(desktop.isProcessTrusted());
-    EXPECT_EQ(desktop.setAttributeValue(window, "AXSize", AXSize{70, 70}),
-              AXErrorCode::apiDisabled);
-    EXPECT_EQ(desktop.copyAttributeValue(window, "AXRole").error, AXErrorCode::apiDisabled);
-    EXPECT_EQ(frameOf(window), (RectD{0, 0, 60, 60}));
-}
-
-TEST_F(SimulatedDesktopTest, RecordsEveryCallInOrder) {
-    const auto window = open({0, 0, 100, 100});
-    desktop.setMessagingTimeout(window, 0.3);
-    desktop.copyAttributeValue(window, "AXURL");
-    desktop.setAttributeValue(window, "AXPosition", AXPoint{1, 2});
-    desktop.copyAttributeValue({pid, 999}, "AXRole");
-
-    const auto actions = desktop.actions();
-    ASSERT_EQ(actions.size(), 4u);
-    EXPECT_EQ(actions[0].kind, Kind::setTimeout);
-    EXPECT_EQ(actions[0].seconds, 0.3);
-    EXPECT_EQ(actions[1].kind, Kind::read);
-    EXPECT_EQ(actions[1].attribute, "AXURL");
-    EXPECT_EQ(actions[1].result, AXErrorCode::attributeUnsupported);
-    EXPECT_EQ(actions[2].kind, Kind::write);
-    EXPECT_EQ(actions[2].value, AXValue(AXPoint{1, 2}));
-    EXPECT_EQ(actions[3].result, AXErrorCode::invalidUIElement);
-    EXPECT_EQ(desktop.count(Kind::read), 2u);
-    EXPECT_EQ(desktop.count(Kind::read, window, "AXURL"), 1u);
 }
 
 }  // namespace
