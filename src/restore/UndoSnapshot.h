@@ -7,6 +7,7 @@
 #include "model/Geometry.h"
 #include "model/Timestamp.h"
 #include "model/Uuid.h"
+#include "platform/CurrentDisplay.h"
 #include "platform/WindowReference.h"
 
 namespace orvale {
@@ -45,6 +46,17 @@ struct UndoTarget {
 
     bool operator==(const UndoTarget&) const = default;
 };
+
+// The display that holds most of `frame`, by the window service's own rule, so
+// that undo and scans agree on where a window is.
+std::optional<CurrentDisplay> displayForFrame(const RectD& frame,
+                                              const std::vector<CurrentDisplay>& displays);
+
+// Where `window` goes back to on the displays connected now: exactly where it
+// was when its display is unchanged, scaled when the display's visible area
+// changed, and kept on screen when its display is gone. Nothing without displays.
+std::optional<UndoTarget> undoTarget(const UndoWindow& window,
+                                     const std::vector<CurrentDisplay>& displays);
 
 // The first record of each window, in order.
 std::vector<UndoWindow> dedupe(const std::vector<UndoWindow>& windows);
