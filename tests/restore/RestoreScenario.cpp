@@ -34,8 +34,8 @@ AXElement RestoreScenario::open(std::int32_t pid, RectD frame, SimulatedWindow w
     return desktop.openWindow(pid, window);
 }
 
-WindowEntry& RestoreScenario::save(const std::string& appName, const std::string& displayName,
-                                   RectD target, std::optional<std::string> hostname) {
+WindowEntry RestoreScenario::save(const std::string& appName, const std::string& displayName,
+                                  RectD target, std::optional<std::string> hostname) {
     const CurrentDisplay& d = display(displayName);
     WindowEntry entry;
     entry.id = Uuid::generate();
