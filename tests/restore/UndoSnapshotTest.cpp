@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "restore/UndoSnapshot.h"
 
 namespace orvale {
@@ -46,6 +48,41 @@ TEST(UndoSnapshotTest, MergeKeepsTheFirstPreviousFrameAndRefreshesTheReference) 
     EXPECT_EQ(snapshot.entries[1], fresh);
     EXPECT_EQ(snapshot.layoutName, "New");
     EXPECT_EQ(snapshot.date, Timestamp{77});
+}
+
+CurrentDisplay connected(std::uint32_t serial, RectD frame, RectD visible, std::string name) {
+    CurrentDisplay d;
+    d.identity = {5, 5, serial, 0};
+    d.frame = frame;
+    d.visibleFrame = visible;
+    d.name = std::move(name);
+    return d;
+}
+
+TEST(UndoSnapshotTest, UndoTargetFollowsTheDisplayOfThePreviousFrame) {
+    const auto left = connected(1, {0, 0, 1000, 800}, {0, 20, 1000, 780}, "Left");
+    const auto right = connected(2, {1000, 0, 1000, 800}, {1000, 0, 1000, 800}, "Right");
+    UndoWindow w = record(1, 1, {1100, 100, 300, 200});
+    w.reference.frame = {50, 50, 300, 200};
+    w.displayKey = right.id();
+    w.displayVisibleFrame = RectD{1001, 1, 998, 799};
+
+    EXPECT_FALSE(undoTarget(w, {}));
+    // Within 2 points of the saved visible frame: exactly the previous frame.
+    EXPECT_EQ(undoTarget(w, {left, right}), (UndoTarget{{1100, 100, 300, 200}, std::nullopt}));
+
+    // Display gone: kept on the display that holds the window now.
+    EXPECT_EQ(undoTarget(w, {left}),
+              (UndoTarget{{700, 100, 300, 200}, "Original display missing. Placed on Left."}));
+
+    // Nothing known about the display: clamped onto the window's display, and
+    // never smaller than the minimum size.
+    w.displayKey.reset();
+    w.previousFrame = {-50, 0, 40, 30};
+    EXPECT_EQ(undoTarget(w, {left, right}), (UndoTarget{{0, 20, 80, 60}, std::nullopt}));
+    w.displayKey = right.id();
+    w.displayVisibleFrame = RectD{1000, 0, 0, 800};
+    EXPECT_EQ(undoTarget(w, {left, right}), (UndoTarget{{0, 20, 80, 60}, std::nullopt}));
 }
 
 }  // namespace
