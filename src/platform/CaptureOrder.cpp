@@ -7,12 +7,22 @@
 #include <algorithm>
 #include <memory>
 #include <numeric>
+#include <string_view>
 
 namespace orvale {
 namespace {
 
+// Without a language of the user's (the C locale, seen by ICU as en_US_POSIX,
+// whose tailoring is plain character order) the root order applies, which
+// still ignores case and compares numbers.
+icu::Locale collationLocale() {
+    const icu::Locale& locale = icu::Locale::getDefault();
+    if (std::string_view(locale.getVariant()) == "POSIX") return icu::Locale::getRoot();
+    return locale;
+}
+
 std::unique_ptr<icu::Collator> makeCollator() {
-    for (const icu::Locale& locale : {icu::Locale::getDefault(), icu::Locale::getRoot()}) {
+    for (const icu::Locale& locale : {collationLocale(), icu::Locale::getRoot()}) {
         UErrorCode status = U_ZERO_ERROR;
         std::unique_ptr<icu::Collator> collator(icu::Collator::createInstance(locale, status));
         if (U_FAILURE(status) || !collator) continue;

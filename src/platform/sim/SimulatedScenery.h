@@ -20,10 +20,10 @@ namespace orvale {
 struct SimulatedDisplay {
     // 0 lets the desktop pick a free identifier.
     std::uint32_t displayID = 0;
-    DisplayIdentity identity;
+    DisplayIdentity identity{};
     std::string name = "Display";
-    RectD frame;
-    RectD visibleFrame;
+    RectD frame{};
+    RectD visibleFrame{};
     double scale = 1;
     // 0 means the frame's size times the scale.
     std::int64_t pixelWidth = 0;
@@ -36,8 +36,8 @@ struct SimulatedDisplay {
 struct SimulatedApplication {
     // 0 lets the desktop pick a free process identifier.
     std::int32_t pid = 0;
-    std::optional<std::string> bundleID;
-    std::optional<std::string> name;
+    std::optional<std::string> bundleID{};
+    std::optional<std::string> name{};
     ActivationPolicy activationPolicy = ActivationPolicy::regular;
     bool hidden = false;
     bool terminated = false;
@@ -45,7 +45,7 @@ struct SimulatedApplication {
 
 // A top-level window of an application.
 struct SimulatedWindow {
-    RectD frame;
+    RectD frame{};
     std::string role = "AXWindow";
     std::string subrole = "AXStandardWindow";
     bool minimized = false;
@@ -55,30 +55,30 @@ struct SimulatedWindow {
     std::int32_t layer = 0;
     double alpha = 1;
     // Absent lets the desktop pick a free window number.
-    std::optional<std::uint32_t> number;
+    std::optional<std::uint32_t> number{};
     // The window server's bounds when they differ from the frame.
-    std::optional<RectD> onScreenBounds;
+    std::optional<RectD> onScreenBounds{};
     // The page a browser window shows: "AXURL" as a URL value, "AXDocument" as
     // text. Absent attributes answer "attribute unsupported".
-    std::optional<std::string> url;
-    std::optional<std::string> document;
+    std::optional<std::string> url{};
+    std::optional<std::string> document{};
 
     // How the window takes a new frame. Sizes are clamped to the limits, then
     // rounded down to whole increments above the minimum size; positions land
     // shifted by `landingOffset`. A window that ignores writes accepts them and
     // stays where it is.
-    std::optional<SizeD> minimumSize;
-    std::optional<SizeD> maximumSize;
-    std::optional<SizeD> sizeIncrement;
-    AXPoint landingOffset;
+    std::optional<SizeD> minimumSize{};
+    std::optional<SizeD> maximumSize{};
+    std::optional<SizeD> sizeIncrement{};
+    AXPoint landingOffset{};
     bool ignoresWrites = false;
 };
 
 // An element inside a window, such as a browser's web area.
 struct SimulatedElement {
-    std::string role;
-    std::optional<std::string> url;
-    std::optional<std::string> document;
+    std::string role{};
+    std::optional<std::string> url{};
+    std::optional<std::string> document{};
 };
 
 // A scripted failure of one attribute of one element: the first `after` calls
