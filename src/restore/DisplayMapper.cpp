@@ -14,7 +14,7 @@ namespace {
 
 constexpr double kArrangementTolerance = 8;
 constexpr double kScaleTolerance = 0.01;
-constexpr std::int64_t kMinimumPixelTolerance = 8;
+constexpr double kMinimumPixelTolerance = 8;
 
 struct Anchor {
     const DisplaySnapshot* saved;
@@ -29,10 +29,10 @@ const CurrentDisplay* findByKey(const std::vector<CurrentDisplay>& displays,
     return nullptr;
 }
 
+// In doubles, so that absurd stored sizes cannot overflow the difference.
 bool pixelsClose(std::int64_t saved, std::int64_t current) {
-    const auto tolerance =
-        std::max(kMinimumPixelTolerance, static_cast<std::int64_t>(std::floor(0.05 * saved)));
-    return std::llabs(saved - current) <= tolerance;
+    const double tolerance = std::max(kMinimumPixelTolerance, std::floor(0.05 * saved));
+    return std::abs(static_cast<double>(saved) - static_cast<double>(current)) <= tolerance;
 }
 
 bool looksAlike(const DisplaySnapshot& saved, const CurrentDisplay& current) {
@@ -75,6 +75,10 @@ std::optional<std::vector<const CurrentDisplay*>> uniqueCompatibleAssignment(
     const std::vector<const CurrentDisplay*>& current, const std::vector<Anchor>& anchors) {
     std::set<std::pair<double, double>> origins;
     for (const DisplaySnapshot* display : saved) {
+        // A damaged origin can neither be compared nor arranged.
+        if (!std::isfinite(display->frame.x) || !std::isfinite(display->frame.y)) {
+            return std::nullopt;
+        }
         const bool fresh = origins
                                .insert({roundHalfAwayFromZero(display->frame.x),
                                         roundHalfAwayFromZero(display->frame.y)})

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include "restore/DisplayMapper.h"
 
 namespace orvale {
@@ -133,6 +136,18 @@ TEST(DisplayMapperTest, CoincidingOriginsAreNeverPairedByArrangement) {
     const std::vector now{connected(8, {0, 0, 1920, 1080}, 1920, 1080),
                           connected(9, {0, 0, 1920, 1080}, 1920, 1080)};
     EXPECT_TRUE(map(layout, now, {}, true).assignments.empty());
+}
+
+TEST(DisplayMapperTest, DamagedSavedValuesNeverMatchByArrangement) {
+    const std::vector now{connected(9, {0, 0, 1920, 1080}, 1920, 1080)};
+    auto damaged = saved(1, {std::nan(""), 0, 1920, 1080}, 1920, 1080);
+    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
+    damaged = saved(1, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::max(), 1080);
+    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
+    const auto negative =
+        connected(9, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::min(), 1080);
+    EXPECT_TRUE(
+        map({saved(1, {0, 0, 1920, 1080}, 1920, 1080)}, {negative}, {}, true).assignments.empty());
 }
 
 TEST(DisplayMapperTest, PrimaryCountsMustAgree) {

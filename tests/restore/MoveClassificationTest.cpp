@@ -52,8 +52,6 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
     unsupportedButMoved.sizeFailure = failure(AXErrorCode::attributeUnsupported);
     auto rejectedButMoved = applied(kElsewhere);
     rejectedButMoved.positionFailure = failure(AXErrorCode::failure);
-    auto unsupportedStayed = applied(kBefore);
-    unsupportedStayed.positionFailure = failure(AXErrorCode::notImplemented);
     auto timedOutStayed = applied(kBefore);
     timedOutStayed.positionFailure = failure(AXErrorCode::cannotComplete);
     auto cancelledWrite = applied(std::nullopt);
@@ -67,14 +65,10 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
          "Placed on Studio"},
         {"landed at target though cancelled meanwhile", applied(kTarget), true, O::restored,
          "Placed on Studio"},
-        {"clamped by the app", applied(kElsewhere), false, O::adjusted,
-         "The app adjusted the position or size."},
         {"unsupported but moved", unsupportedButMoved, false, O::adjusted,
          "Placed as close as the app allows."},
         {"first write failed but moved", rejectedButMoved, false, O::adjusted,
          "The app rejected the target and adjusted the window."},
-        {"unsupported and stayed", unsupportedStayed, false, O::failed,
-         "The app does not allow moving or resizing this window"},
         {"stayed with a message", timedOutStayed, false, O::failed, "The app did not respond"},
         {"stayed silently", applied(RectD{100.4, 100, 400, 300}), false, O::failed,
          "The window did not move"},
