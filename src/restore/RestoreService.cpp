@@ -28,6 +28,30 @@ int countOutcome(const std::vector<EntryResult>& entries, EntryOutcome outcome) 
     return n;
 }
 
+// The bundle identifiers of running applications whose windows the scan did
+// not finish reading. Their windows may well be there, so calling them "not
+// open" would be wrong.
+std::set<std::string> unfinishedRunningApplications(
+    const ScanOutput& scan, const std::vector<WindowEntry>& pending,
+    const std::vector<RunningApplication>& applications) {
+    std::set<std::string> incomplete = scan.incompleteBundleIDs;
+    if (scan.timedOut) {
+        for (const auto& entry : pending) {
+            if (!scan.completedBundleIDs.contains(entry.bundleID)) {
+                incomplete.insert(entry.bundleID);
+            }
+        }
+    }
+    std::set<std::string> unfinished;
+    for (const auto& application : applications) {
+        if (application.bundleID && !application.isTerminated &&
+            incomplete.contains(*application.bundleID)) {
+            unfinished.insert(*application.bundleID);
+        }
+    }
+    return unfinished;
+}
+
 }  // namespace
 
 RestoreService::RestoreService(WindowService& windowService, Accessibility& accessibility,
@@ -137,24 +161,10 @@ RestoreResult RestoreService::restore(const Layout& layout,
         return finishCancelledScan(layout, pending, results, options, clock_.wallTime());
     }
 
-    // Windows of a running application that the scan could not finish reading
-    // may well be there; calling them "not open" would be wrong.
-    std::set<std::string> running;
-    for (const auto& application : workspace_.runningApplications()) {
-        if (application.bundleID && !application.isTerminated)
-            running.insert(*application.bundleID);
-    }
-    std::set<std::string> incomplete = scan.incompleteBundleIDs;
-    if (scan.timedOut) {
-        for (const auto& entry : pending) {
-            if (!scan.completedBundleIDs.contains(entry.bundleID))
-                incomplete.insert(entry.bundleID);
-        }
-    }
+    const std::set<std::string> unfinished =
+        unfinishedRunningApplications(scan, pending, workspace_.runningApplications());
     std::erase_if(pending, [&](const WindowEntry& entry) {
-        if (!running.contains(entry.bundleID) || !incomplete.contains(entry.bundleID)) {
-            return false;
-        }
+        if (!unfinished.contains(entry.bundleID)) return false;
         settle(entry, EntryOutcome::deferred,
                scan.timedOut ? OutcomeText::scanTimedOut : OutcomeText::discoveryIncomplete);
         return true;
@@ -168,6 +178,7 @@ RestoreResult RestoreService::restore(const Layout& layout,
             preferred.emplace(entry.id, std::move(refreshed));
         }
     }
+    // Two entries given the same window must both be chosen again.
     std::unordered_set<Uuid> explicitIDs = options.explicitEntryIDs;
     for (const Uuid& id : MatchingService::duplicateExplicitEntryIDs(preferred)) {
         preferred.erase(id);
