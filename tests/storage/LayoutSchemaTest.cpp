@@ -12,7 +12,7 @@ using namespace orvale::testing;
 // A store with one layout (two windows on one display), opened and closed, so
 // its rows can be damaged with raw SQL and the file loaded again.
 class LayoutSchemaTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         auto result = harness.open();
         const auto display = sampleDisplay(7);
@@ -63,8 +63,9 @@ TEST_F(LayoutSchemaTest, StrictLoadingMessages) {
               "A layout shortcut is outside the supported range.");
     EXPECT_EQ(loadFailure("UPDATE layouts SET shortcut_key_code = -1"),
               "A shortcut key code is outside the valid range.");
-    EXPECT_EQ(loadFailure("UPDATE layouts SET shortcut_key_code = 36, shortcut_modifiers = 5000000000"),
-              "A shortcut modifier mask is outside the valid range.");
+    EXPECT_EQ(
+        loadFailure("UPDATE layouts SET shortcut_key_code = 36, shortcut_modifiers = 5000000000"),
+        "A shortcut modifier mask is outside the valid range.");
     EXPECT_EQ(loadFailure("UPDATE layouts SET shortcut_modifiers = 256, created_at = 4102444801"),
               "A layout creation date is not a valid date.");
     EXPECT_EQ(loadFailure("UPDATE layouts SET created_at = 4102444800, updated_at = -1e300"),
@@ -98,11 +99,12 @@ TEST_F(LayoutSchemaTest, StrictLoadingMessages) {
 TEST_F(LayoutSchemaTest, DuplicateAndPrimaryDisplayRules) {
     const std::string id = layout.id.text();
     // A second display under another key, both primary.
-    EXPECT_EQ(loadFailure("INSERT INTO displays SELECT layout_id, '1552-41004-8', 1, vendor, model, "
-                          "8, unit, frame_x, frame_y, frame_width, frame_height, visible_x, "
-                          "visible_y, visible_width, visible_height, pixel_width, pixel_height, "
-                          "scale, 1, frame_inferred FROM displays"),
-              "A layout marks more than one display as primary.");
+    EXPECT_EQ(
+        loadFailure("INSERT INTO displays SELECT layout_id, '1552-41004-8', 1, vendor, model, "
+                    "8, unit, frame_x, frame_y, frame_width, frame_height, visible_x, "
+                    "visible_y, visible_width, visible_height, pixel_width, pixel_height, "
+                    "scale, 1, frame_inferred FROM displays"),
+        "A layout marks more than one display as primary.");
 }
 
 TEST_F(LayoutSchemaTest, SerialZeroKeyFallsBackToTheUnit) {
@@ -136,14 +138,15 @@ void writeVersion1(const std::filesystem::path& path, const std::string& layoutI
           "    CHECK (frame_inferred IN (0, 1))\n"}) {
         schema.erase(schema.find(column), std::string(column).size());
     }
-    schema.replace(schema.find("CHECK (is_primary IN (0, 1)),"), 29, "CHECK (is_primary IN (0, 1))");
-    rawSQL(path, schema + "PRAGMA user_version = 1;" +
-                     "INSERT INTO layouts VALUES ('" + layoutID +
+    schema.replace(schema.find("CHECK (is_primary IN (0, 1)),"), 29,
+                   "CHECK (is_primary IN (0, 1))");
+    rawSQL(path, schema + "PRAGMA user_version = 1;" + "INSERT INTO layouts VALUES ('" + layoutID +
                      "', 'Old', 0, 0, 1, 'sig', NULL, NULL);"
-                     "INSERT INTO displays VALUES ('" + layoutID +
-                     "', '1552-41004-7', 0, 1552, 41004, 7, 0, 0, 25, 1440, 875, 2880, 1800, 2, 1);"
-                     "INSERT INTO windows VALUES ('" + Uuid::generate().text() + "', '" +
+                     "INSERT INTO displays VALUES ('" +
                      layoutID +
+                     "', '1552-41004-7', 0, 1552, 41004, 7, 0, 0, 25, 1440, 875, 2880, 1800, 2, 1);"
+                     "INSERT INTO windows VALUES ('" +
+                     Uuid::generate().text() + "', '" + layoutID +
                      "', 0, 'org.x', 'X', 'AXWindow', 'AXStandardWindow', NULL, '1552-41004-7', "
                      "0, 0, 0.5, 0.5);");
 }

@@ -13,21 +13,22 @@ namespace {
 using namespace orvale::testing;
 using Kind = StorageError::Kind;
 
-#define EXPECT_STORAGE_ERROR(statement, expectedKind)                     \
-    try {                                                                 \
-        statement;                                                        \
-        ADD_FAILURE() << "expected a StorageError";                       \
-    } catch (const StorageError& error) {                                 \
-        EXPECT_EQ(error.kind(), expectedKind) << error.what();            \
+#define EXPECT_STORAGE_ERROR(statement, expectedKind)          \
+    try {                                                      \
+        statement;                                             \
+        ADD_FAILURE() << "expected a StorageError";            \
+    } catch (const StorageError& error) {                      \
+        EXPECT_EQ(error.kind(), expectedKind) << error.what(); \
     }
 
 class LayoutStoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { store = harness.open().store; }
 
     Layout create(const std::string& name, int windows = 1) {
         std::vector<WindowEntry> entries;
-        for (int i = 0; i < windows; ++i) entries.push_back(sampleEntry(display, "App" + std::to_string(i)));
+        for (int i = 0; i < windows; ++i)
+            entries.push_back(sampleEntry(display, "App" + std::to_string(i)));
         return store->createLayout(name, {display}, entries, std::nullopt);
     }
 
@@ -85,8 +86,9 @@ TEST_F(LayoutStoreTest, ReplaceContentKeepsOrClearsTheAutomationLink) {
     EXPECT_EQ(after.displays, std::vector<DisplaySnapshot>{other});
     EXPECT_EQ(after.updatedAt, Timestamp{harness.time});
     EXPECT_EQ(after.createdAt, layout.createdAt);
-    EXPECT_STORAGE_ERROR(store->replaceLayoutContent(Uuid::generate(), {other}, {sampleEntry(other)}),
-                         Kind::layoutNotFound);
+    EXPECT_STORAGE_ERROR(
+        store->replaceLayoutContent(Uuid::generate(), {other}, {sampleEntry(other)}),
+        Kind::layoutNotFound);
 }
 
 TEST_F(LayoutStoreTest, RemoveEntryRenumbersAndGuardsTheLastOne) {

@@ -14,15 +14,20 @@ namespace orvale::testing {
 
 // A display at `x` with identity (1552, 41004, serial, 0).
 inline DisplaySnapshot sampleDisplay(std::uint32_t serial, double x = 0, bool primary = true) {
-    return DisplaySnapshot{{1552, 41004, serial, 0}, {x, 0, 1920, 1080}, {x, 25, 1920, 1055},
-                           3840,  2160,              2.0,               primary,
+    return DisplaySnapshot{{1552, 41004, serial, 0},
+                           {x, 0, 1920, 1080},
+                           {x, 25, 1920, 1055},
+                           3840,
+                           2160,
+                           2.0,
+                           primary,
                            false};
 }
 
 inline WindowEntry sampleEntry(const DisplaySnapshot& display, const std::string& app = "Terminal",
                                double x = 0.1) {
-    return WindowEntry{Uuid::generate(), "org.example." + app, app, "AXWindow",
-                       "AXStandardWindow", std::nullopt, display.key(), {x, 0.1, 0.5, 0.5}};
+    return WindowEntry{Uuid::generate(),   "org.example." + app, app,           "AXWindow",
+                       "AXStandardWindow", std::nullopt,         display.key(), {x, 0.1, 0.5, 0.5}};
 }
 
 // A store folder in a temporary folder, a fault-injecting file system and a
