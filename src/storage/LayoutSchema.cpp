@@ -169,6 +169,32 @@ std::uint32_t uint32(std::int64_t value, std::string_view field) {
     return static_cast<std::uint32_t>(value);
 }
 
+namespace {
+
+constexpr const char* kDisplaysQuery =
+    "SELECT display_key, vendor, model, serial, unit,\n"
+    "       frame_x, frame_y, frame_width, frame_height,\n"
+    "       visible_x, visible_y, visible_width, visible_height,\n"
+    "       pixel_width, pixel_height, scale, is_primary, frame_inferred\n"
+    "FROM displays\n"
+    "WHERE layout_id = ?\n"
+    "ORDER BY ordinal ASC";
+
+constexpr const char* kEntriesQuery =
+    "SELECT id, bundle_id, app_name, role, subrole, hostname, display_key,\n"
+    "       rel_x, rel_y, rel_width, rel_height\n"
+    "FROM windows\n"
+    "WHERE layout_id = ?\n"
+    "ORDER BY ordinal ASC";
+
+// The per-layout loaders on statements prepared once per load and reset for
+// each layout.
+std::vector<DisplaySnapshot> readDisplays(SQLiteStatement& row, const Uuid& layoutID);
+std::vector<WindowEntry> readEntries(SQLiteStatement& row, const Uuid& layoutID,
+                                     const std::vector<DisplaySnapshot>& displays);
+
+}  // namespace
+
 std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
     requireOpen(database);
     SQLiteStatement row(database,
@@ -177,6 +203,8 @@ std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
                         "shortcut_modifiers\n"
                         "FROM layouts\n"
                         "ORDER BY created_at ASC, name COLLATE NOCASE ASC");
+    SQLiteStatement displayRows(database, kDisplaysQuery);
+    SQLiteStatement entryRows(database, kEntriesQuery);
     std::vector<Layout> layouts;
     while (row.step()) {
         Layout layout;
@@ -200,8 +228,8 @@ std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
             }
             layout.shortcut = shortcut;
         }
-        layout.displays = loadDisplays(database, layout.id);
-        layout.entries = loadEntries(database, layout.id, layout.displays);
+        layout.displays = readDisplays(displayRows, layout.id);
+        layout.entries = readEntries(entryRows, layout.id, layout.displays);
         layouts.push_back(std::move(layout));
     }
     return layouts;
@@ -209,14 +237,21 @@ std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
 
 std::vector<DisplaySnapshot> loadDisplays(SQLiteDatabase& database, const Uuid& layoutID) {
     requireOpen(database);
-    SQLiteStatement row(database,
-                        "SELECT display_key, vendor, model, serial, unit,\n"
-                        "       frame_x, frame_y, frame_width, frame_height,\n"
-                        "       visible_x, visible_y, visible_width, visible_height,\n"
-                        "       pixel_width, pixel_height, scale, is_primary, frame_inferred\n"
-                        "FROM displays\n"
-                        "WHERE layout_id = ?\n"
-                        "ORDER BY ordinal ASC");
+    SQLiteStatement row(database, kDisplaysQuery);
+    return readDisplays(row, layoutID);
+}
+
+std::vector<WindowEntry> loadEntries(SQLiteDatabase& database, const Uuid& layoutID,
+                                     const std::vector<DisplaySnapshot>& displays) {
+    requireOpen(database);
+    SQLiteStatement row(database, kEntriesQuery);
+    return readEntries(row, layoutID, displays);
+}
+
+namespace {
+
+std::vector<DisplaySnapshot> readDisplays(SQLiteStatement& row, const Uuid& layoutID) {
+    row.reset();
     row.bindText(1, layoutID.text());
     std::vector<DisplaySnapshot> displays;
     std::set<std::string> keys;
@@ -248,17 +283,11 @@ std::vector<DisplaySnapshot> loadDisplays(SQLiteDatabase& database, const Uuid& 
     return displays;
 }
 
-std::vector<WindowEntry> loadEntries(SQLiteDatabase& database, const Uuid& layoutID,
+std::vector<WindowEntry> readEntries(SQLiteStatement& row, const Uuid& layoutID,
                                      const std::vector<DisplaySnapshot>& displays) {
-    requireOpen(database);
     std::set<std::string> displayKeys;
     for (const DisplaySnapshot& display : displays) displayKeys.insert(display.key());
-    SQLiteStatement row(database,
-                        "SELECT id, bundle_id, app_name, role, subrole, hostname, display_key,\n"
-                        "       rel_x, rel_y, rel_width, rel_height\n"
-                        "FROM windows\n"
-                        "WHERE layout_id = ?\n"
-                        "ORDER BY ordinal ASC");
+    row.reset();
     row.bindText(1, layoutID.text());
     std::vector<WindowEntry> entries;
     std::set<Uuid> ids;
@@ -291,6 +320,8 @@ std::vector<WindowEntry> loadEntries(SQLiteDatabase& database, const Uuid& layou
     }
     return entries;
 }
+
+}  // namespace
 
 std::vector<AppExclusion> loadExclusions(SQLiteDatabase& database) {
     requireOpen(database);
