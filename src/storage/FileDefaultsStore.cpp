@@ -1,10 +1,5 @@
 #include "storage/FileDefaultsStore.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -43,22 +38,16 @@ std::optional<Bytes> bytesFromHex(const std::string& text) {
     return bytes;
 }
 
-// Closes a descriptor on every path out of a scope.
-struct FileDescriptor {
-    int fd = -1;
-    ~FileDescriptor() {
-        if (fd >= 0) ::close(fd);
-    }
-};
-
-[[noreturn]] void fail(const std::filesystem::path& path, const char* step, int error) {
+[[noreturn]] void fail(const std::filesystem::path& path, const FileSystemError& error) {
     throw PreferencesError("Orvale couldn’t save its settings to “" + path.string() + "” (" +
-                           step + ": " + std::strerror(error) + ").");
+                           error.step() + ": " + error.what() + ").");
 }
 
 }  // namespace
 
-FileDefaultsStore::FileDefaultsStore(std::filesystem::path path) : path_(std::move(path)) {
+FileDefaultsStore::FileDefaultsStore(std::filesystem::path path,
+                                     std::shared_ptr<FileSystem> fileSystem)
+    : path_(std::move(path)), fileSystem_(std::move(fileSystem)) {
     // A folder or an unreadable file in its place reads as empty, like a missing one.
     std::ifstream file(path_, std::ios::binary);
     std::ostringstream contents;
@@ -111,40 +100,15 @@ void FileDefaultsStore::remove(std::string_view key) {
 }
 
 void FileDefaultsStore::write() const {
-    const std::filesystem::path folder = path_.parent_path();
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error) fail(path_, "creating the folder", error.value());
-
     // Invalid UTF-8 in a text is replaced rather than failing the whole write.
     const std::string contents =
         document_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    std::string temporary = (folder / (path_.filename().string() + ".XXXXXX")).string();
-    FileDescriptor file{::mkstemp(temporary.data())};
-    if (file.fd < 0) fail(path_, "creating a temporary file", errno);
-
-    auto discard = [&](const char* step) {
-        const int cause = errno;
-        ::unlink(temporary.c_str());
-        fail(path_, step, cause);
-    };
-    std::size_t written = 0;
-    while (written < contents.size()) {
-        const ssize_t n = ::write(file.fd, contents.data() + written, contents.size() - written);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) discard("writing");
-        written += static_cast<std::size_t>(n);
+    try {
+        fileSystem_->createDirectories(path_.parent_path());
+        writeDurably(*fileSystem_, contents, path_, /*folderFlushMustSucceed=*/true);
+    } catch (const FileSystemError& error) {
+        fail(path_, error);
     }
-    if (::fsync(file.fd) != 0) discard("flushing");
-    if (::close(file.fd) != 0) {
-        file.fd = -1;
-        discard("closing");
-    }
-    file.fd = -1;
-    if (::rename(temporary.c_str(), path_.c_str()) != 0) discard("replacing the file");
-
-    FileDescriptor directory{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (directory.fd < 0 || ::fsync(directory.fd) != 0) fail(path_, "flushing the folder", errno);
 }
 
 }  // namespace orvale

@@ -5,13 +5,14 @@
 #include <stdexcept>
 
 #include "model/DefaultsStore.h"
+#include "storage/FileSystem.h"
 #include "storage/XdgPaths.h"
 
 namespace orvale {
 
 // A preferences file could not be written; the text names the file and the cause.
 class PreferencesError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -20,12 +21,13 @@ public:
 // missing, damaged or unreadable file reads as empty and is left untouched
 // until a value changes. Every change rewrites the file atomically: a
 // temporary file beside it, flushed to disk, renamed over it, and the folder
-// flushed. Entries of other shapes are kept as they are and read as absent.
-// A change that cannot be written still holds for the rest of the session; the
-// error says it was not saved.
+// flushed (writeDurably, shared with the layout store). Entries of other shapes are kept as they
+// are and read as absent. A change that cannot be written still holds for the rest of the session;
+// the error says it was not saved.
 class FileDefaultsStore final : public DefaultsStore {
-public:
-    explicit FileDefaultsStore(std::filesystem::path path);
+  public:
+    explicit FileDefaultsStore(std::filesystem::path path,
+                               std::shared_ptr<FileSystem> fileSystem = posixFileSystem());
 
     // "Orvale/preferences.json" under the per-user configuration folder;
     // nothing when no home folder is known.
@@ -37,10 +39,11 @@ public:
     void set(std::string_view key, DefaultsValue value) override;
     void remove(std::string_view key) override;
 
-private:
+  private:
     void write() const;
 
     std::filesystem::path path_;
+    std::shared_ptr<FileSystem> fileSystem_;
     nlohmann::json document_ = nlohmann::json::object();
 };
 

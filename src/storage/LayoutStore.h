@@ -1,0 +1,119 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/Layout.h"
+#include "storage/FileSystem.h"
+#include "storage/SQLite.h"
+#include "storage/StorePaths.h"
+
+namespace orvale {
+
+// Shown once to the user after opening, when opening changed something.
+struct StorageNotice {
+    std::string title;
+    std::string message;
+    std::optional<std::string> details;
+
+    bool operator==(const StorageNotice&) const = default;
+};
+
+// "Now" for the store; tests pass a fixed clock.
+using Clock = std::function<Timestamp()>;
+Timestamp systemClock();
+
+// What the store reaches outside the database through: the file system and the
+// clock.
+struct StoreServices {
+    std::shared_ptr<FileSystem> fileSystem = posixFileSystem();
+    Clock clock = systemClock;
+};
+
+class LayoutStore;
+
+struct StorageOpenResult {
+    std::unique_ptr<LayoutStore> store;
+    std::optional<StorageNotice> notice;
+    StorePaths paths;
+};
+
+// The layout database: the one live connection, every change to layouts and
+// exclusions (Part 2.3), the backup and the reset (Part 2.4).
+//
+// Thread safety: every operation takes the store's mutex for its whole run, so
+// operations run one at a time, never concurrently, and may be called from any
+// thread. Each change is validated first and then runs in one
+// "BEGIN IMMEDIATE" transaction, so it lands whole or not at all. All
+// operations throw StorageError or SQLiteFailure.
+class LayoutStore {
+  public:
+    // Decides which database file to use and in what state (Part 2.4): a new
+    // empty library, the existing file (upgraded if needed), the last good
+    // backup in place of a damaged file, or a clean slate with the damaged files
+    // kept aside; adopts the previous name's folder. Nothing else may touch the
+    // files while it runs.
+    static StorageOpenResult open(const StorePaths& paths, StoreServices services = {});
+
+    ~LayoutStore();
+    LayoutStore(const LayoutStore&) = delete;
+    LayoutStore& operator=(const LayoutStore&) = delete;
+
+    const StorePaths& paths() const { return paths_; }
+    const std::optional<StorageNotice>& notice() const { return notice_; }
+
+    std::vector<Layout> loadLayouts();
+    std::vector<AppExclusion> loadExclusions();
+
+    Layout createLayout(std::string_view name, const std::vector<DisplaySnapshot>& displays,
+                        const std::vector<WindowEntry>& entries,
+                        const std::optional<Shortcut>& shortcut);
+    // Whether the automation link was removed (the new displays' signature
+    // differs from the linked one).
+    bool replaceLayoutContent(const Uuid& id, const std::vector<DisplaySnapshot>& displays,
+                              const std::vector<WindowEntry>& entries);
+    void renameLayout(const Uuid& id, std::string_view name);
+    void deleteLayout(const Uuid& id);
+    void removeEntry(const Uuid& layoutID, const Uuid& entryID);
+    void updateShortcut(const Uuid& id, const std::optional<Shortcut>& shortcut);
+    void updateAutomation(const Uuid& id, bool enabled,
+                          const std::optional<std::string>& signature);
+    void reassociateAutomation(const Uuid& id, const std::vector<DisplaySnapshot>& displays,
+                               const std::string& signature);
+    void addExclusion(std::string_view bundleID, std::string_view appName);
+    void removeExclusion(std::string_view bundleID);
+
+    // Writes a verified backup of the live database and clears the reset
+    // marker; returns the backup's path.
+    std::filesystem::path backupNow();
+    // Deletes every layout and exclusion; a warning when the clean state could
+    // not be fully protected (the reset marker then stays).
+    std::optional<std::string> resetDatabase();
+
+  private:
+    friend class StoreOpening;
+
+    LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
+                std::unique_ptr<SQLiteDatabase> database, StoreServices services);
+
+    template <typename Body>
+    auto inTransaction(Body body);
+    double now() const { return services_.clock().secondsSince1970; }
+    bool layoutExists(const Uuid& id);
+    bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);
+    void insertDisplays(const std::vector<DisplaySnapshot>& displays, const Uuid& layoutID);
+    void insertEntries(const std::vector<WindowEntry>& entries, const Uuid& layoutID);
+
+    std::mutex mutex_;
+    StorePaths paths_;
+    std::optional<StorageNotice> notice_;
+    std::unique_ptr<SQLiteDatabase> database_;
+    StoreServices services_;
+};
+
+}  // namespace orvale

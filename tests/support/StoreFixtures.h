@@ -1,0 +1,81 @@
+#pragma once
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Layout.h"
+#include "storage/LayoutStore.h"
+#include "storage/SQLite.h"
+#include "support/FaultInjectingFileSystem.h"
+#include "support/TemporaryFolder.h"
+
+namespace orvale::testing {
+
+// A display at `x` with identity (1552, 41004, serial, 0).
+inline DisplaySnapshot sampleDisplay(std::uint32_t serial, double x = 0, bool primary = true) {
+    return DisplaySnapshot{{1552, 41004, serial, 0},
+                           {x, 0, 1920, 1080},
+                           {x, 25, 1920, 1055},
+                           3840,
+                           2160,
+                           2.0,
+                           primary,
+                           false};
+}
+
+inline WindowEntry sampleEntry(const DisplaySnapshot& display, const std::string& app = "Terminal",
+                               double x = 0.1) {
+    return WindowEntry{Uuid::generate(),   "org.example." + app, app,           "AXWindow",
+                       "AXStandardWindow", std::nullopt,         display.key(), {x, 0.1, 0.5, 0.5}};
+}
+
+// A store folder in a temporary folder, a fault-injecting file system and a
+// clock the test moves by hand.
+struct StoreHarness {
+    TemporaryFolder folder;
+    StorePaths paths = StorePaths::in(folder / "data" / "Orvale");
+    std::shared_ptr<FaultInjectingFileSystem> files = std::make_shared<FaultInjectingFileSystem>();
+    double time = 1767225600.25;  // 2026-01-01T00:00:00.250Z
+
+    StoreServices services() {
+        return StoreServices{files, [this] { return Timestamp{time}; }};
+    }
+    StorageOpenResult open() { return LayoutStore::open(paths, services()); }
+
+    // Opens, adds `count` one-window layouts named "Layout 0" …, and closes.
+    void seed(int count) {
+        auto result = open();
+        for (int i = 0; i < count; ++i) {
+            const auto display = sampleDisplay(7);
+            result.store->createLayout("Layout " + std::to_string(i), {display},
+                                       {sampleEntry(display)}, std::nullopt);
+        }
+    }
+
+    // The names of the files in the store folder, sorted.
+    std::vector<std::string> fileNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(paths.directory)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+};
+
+// Runs raw SQL on a file outside the store, as another program would.
+inline void rawSQL(const std::filesystem::path& path, const std::string& sql) {
+    SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readWriteCreate,
+                            SQLiteDatabase::JournalPolicy::unchanged, 2000);
+    database.execute(sql);
+}
+
+inline std::int64_t rawUserVersion(const std::filesystem::path& path) {
+    SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readOnly,
+                            SQLiteDatabase::JournalPolicy::unchanged, 2000);
+    return database.userVersion();
+}
+
+}  // namespace orvale::testing
