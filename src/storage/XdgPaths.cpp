@@ -18,8 +18,7 @@ std::optional<std::filesystem::path> absoluteVariable(const EnvironmentLookup& e
     return path;
 }
 
-std::optional<std::filesystem::path> baseFolder(const EnvironmentLookup& env,
-                                                const char* variable,
+std::optional<std::filesystem::path> baseFolder(const EnvironmentLookup& env, const char* variable,
                                                 const std::filesystem::path& underHome) {
     if (auto path = absoluteVariable(env, variable)) return path;
     if (auto home = homeFolder(env)) return *home / underHome;

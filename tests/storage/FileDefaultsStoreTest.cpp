@@ -13,7 +13,7 @@ using testing::TemporaryFolder;
 using testing::writeFile;
 
 class FileDefaultsStoreTest : public ::testing::Test {
-protected:
+  protected:
     TemporaryFolder folder;
     std::filesystem::path path = folder / "Orvale" / "preferences.json";
 

@@ -18,9 +18,8 @@ EnvironmentLookup environment(std::map<std::string, std::string> values) {
 }
 
 TEST(XdgPathsTest, AbsoluteVariablesWin) {
-    auto env = environment({{"HOME", "/home/ada"},
-                            {"XDG_CONFIG_HOME", "/cfg"},
-                            {"XDG_DATA_HOME", "/data"}});
+    auto env = environment(
+        {{"HOME", "/home/ada"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/data"}});
     EXPECT_EQ(configHome(env), std::filesystem::path("/cfg"));
     EXPECT_EQ(dataHome(env), std::filesystem::path("/data"));
     EXPECT_EQ(FileDefaultsStore::defaultPath(env),

@@ -11,7 +11,7 @@ namespace orvale::testing {
 
 // A fresh folder under the system's temporary folder, removed with its contents.
 class TemporaryFolder {
-public:
+  public:
     TemporaryFolder() {
         std::string pattern = (std::filesystem::temp_directory_path() / "orvale-test-XXXXXX");
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
@@ -29,7 +29,7 @@ public:
         return path_ / child;
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
