@@ -1,0 +1,302 @@
+#include "platform/x11/X11Accessibility.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+
+#include "platform/x11/Clients.h"
+#include "platform/x11/Monitors.h"
+#include "platform/x11/Property.h"
+#include "platform/x11/WindowGeometry.h"
+
+namespace orvale::x11 {
+namespace {
+
+// What an element answers within before any timeout is set for it.
+constexpr double kDefaultTimeout = 6.0;
+constexpr auto kPermissionTimeout = std::chrono::seconds(2);
+
+constexpr std::uint32_t kClientEvents =
+    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
+bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+bool processExists(std::int32_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+std::uint32_t rounded(double value) {
+    return static_cast<std::uint32_t>(roundHalfAwayFromZero(value));
+}
+
+bool isConfigureOf(const xcb_generic_event_t& event, xcb_window_t window) {
+    if ((event.response_type & 0x7F) != XCB_CONFIGURE_NOTIFY) return false;
+    return reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == window;
+}
+
+bool isPropertyChangeOf(const xcb_generic_event_t& event, xcb_window_t window, xcb_atom_t atom) {
+    if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+    const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+    return notify.window == window && notify.atom == atom;
+}
+
+}  // namespace
+
+bool X11Accessibility::isProcessTrusted() {
+    auto lock = connection_.lock();
+    if (connection_.isBroken()) return false;
+    const Instant deadline = std::chrono::steady_clock::now() + kPermissionTimeout;
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    const auto check = connection_.reply<xcb_get_property_reply_t>(
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTING_WM_CHECK),
+        deadline);
+    const auto supported = connection_.reply<xcb_get_property_reply_t>(
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTED), deadline);
+    const auto checkWindows = values32(check);
+    if (checkWindows.empty()) return false;
+    // A window manager that died leaves its root property behind; only a
+    // check window that names itself proves it is alive.
+    const auto self = connection_.reply<xcb_get_property_reply_t>(
+        requestProperty(connection_.raw(), checkWindows.front(), ewmh._NET_SUPPORTING_WM_CHECK),
+        deadline);
+    const auto selfValues = values32(self);
+    if (selfValues.empty() || selfValues.front() != checkWindows.front()) return false;
+    const auto atoms = values32(supported);
+    return contains(atoms, ewmh._NET_CLIENT_LIST) &&
+           contains(atoms, ewmh._NET_CLIENT_LIST_STACKING) &&
+           contains(atoms, ewmh._NET_MOVERESIZE_WINDOW) && contains(atoms, ewmh._NET_WM_STATE);
+}
+
+AXError X11Accessibility::setMessagingTimeout(const AXElement& element, double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0) return AXErrorCode::illegalArgument;
+    auto lock = connection_.lock();
+    timeouts_[element] = seconds;
+    return AXErrorCode::success;
+}
+
+Instant X11Accessibility::deadlineFor(const AXElement& element) const {
+    const auto found = timeouts_.find(element);
+    const double timeout = found == timeouts_.end() ? kDefaultTimeout : found->second;
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+               std::chrono::duration<double>(timeout));
+}
+
+AXResult X11Accessibility::copyAttributeValue(const AXElement& element,
+                                              std::string_view attribute) {
+    auto lock = connection_.lock();
+    const Instant deadline = deadlineFor(element);
+    if (element.handle == 0) {
+        if (attribute == AXAttribute::windows) return windowsOf(element.pid, deadline);
+        if (attribute == AXAttribute::role) {
+            return {AXErrorCode::success, std::string("AXApplication")};
+        }
+        return {AXErrorCode::attributeUnsupported, {}};
+    }
+    return windowAttribute(static_cast<xcb_window_t>(element.handle), attribute, deadline);
+}
+
+AXResult X11Accessibility::windowsOf(std::int32_t pid, Instant deadline) {
+    const auto clients = readClients(connection_, deadline);
+    if (!clients) return {AXErrorCode::cannotComplete, {}};
+    std::vector<AXElement> windows;
+    for (const Client& client : clients->clients) {
+        if (client.pid == pid) windows.push_back({pid, client.window});
+    }
+    // A process that has no window and no longer runs is gone; one that runs
+    // without windows simply has none.
+    if (windows.empty() && pid > 0 && !processExists(pid)) {
+        return {AXErrorCode::invalidUIElement, {}};
+    }
+    return {AXErrorCode::success, std::move(windows)};
+}
+
+AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view attribute,
+                                           Instant deadline) {
+    const bool wantsFrame = attribute == AXAttribute::position || attribute == AXAttribute::size;
+    const bool wantsClient = attribute == AXAttribute::role || attribute == AXAttribute::subrole ||
+                             attribute == AXAttribute::minimized;
+    if (!wantsFrame && !wantsClient) return {AXErrorCode::attributeUnsupported, {}};
+
+    if (wantsClient) {
+        // Pipelined: the managed list and the window in one round trip.
+        const auto managed = requestProperty(connection_.raw(), connection_.root(),
+                                             connection_.ewmh()._NET_CLIENT_LIST);
+        const ClientRequests requests = requestClient(connection_, window);
+        const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
+        ValueOr<Client> client = collectClient(connection_, requests, deadline);
+        if (!list) return {list.error, {}};
+        if (!client.value) return {client.error, {}};
+        if (!contains(values32(list), window)) return {AXErrorCode::invalidUIElement, {}};
+        if (attribute == AXAttribute::role) return {AXErrorCode::success, std::string("AXWindow")};
+        if (attribute == AXAttribute::subrole) {
+            return {AXErrorCode::success, subroleOf(connection_, *client.value)};
+        }
+        return {AXErrorCode::success,
+                client.value->hasState(connection_.ewmh()._NET_WM_STATE_HIDDEN)};
+    }
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return {error, {}};
+    const RectD frame = current.origin.fromRoot(current.geometry.frame());
+    if (attribute == AXAttribute::position) {
+        return {AXErrorCode::success, AXPoint{frame.x, frame.y}};
+    }
+    return {AXErrorCode::success, AXSize{frame.width, frame.height}};
+}
+
+AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute,
+                                            const AXValue& value) {
+    auto lock = connection_.lock();
+    const Instant deadline = deadlineFor(element);
+    if (element.handle == 0 ||
+        (attribute != AXAttribute::position && attribute != AXAttribute::size)) {
+        return AXErrorCode::attributeUnsupported;
+    }
+    const auto window = static_cast<xcb_window_t>(element.handle);
+    if (attribute == AXAttribute::size) {
+        const AXSize* size = std::get_if<AXSize>(&value);
+        if (!size || !std::isfinite(size->width) || !std::isfinite(size->height)) {
+            return AXErrorCode::illegalArgument;
+        }
+        return resize(window, *size, deadline);
+    }
+    const AXPoint* point = std::get_if<AXPoint>(&value);
+    if (!point || !std::isfinite(point->x) || !std::isfinite(point->y)) {
+        return AXErrorCode::illegalArgument;
+    }
+    return move(window, *point, deadline);
+}
+
+AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    const auto readStates = [&]() -> ReplyOr<xcb_get_property_reply_t> {
+        return connection_.reply<xcb_get_property_reply_t>(
+            requestProperty(connection_.raw(), window, ewmh._NET_WM_STATE), deadline);
+    };
+    const auto isConstrained = [&](const std::vector<std::uint32_t>& states) {
+        return contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
+               contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
+               contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
+    };
+    auto states = readStates();
+    if (!states) return states.error;
+    if (!isConstrained(values32(states))) return AXErrorCode::success;
+
+    connection_.dropPendingEvents();
+    xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
+                                     XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
+                                     ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
+                                     XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
+                                     XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_FULLSCREEN,
+                                     XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    // The window manager answers by rewriting the state, and with it the
+    // frame extents, which the client size depends on.
+    for (;;) {
+        if (!connection_.waitForEvent(
+                [&](const xcb_generic_event_t& event) {
+                    return isPropertyChangeOf(event, window, ewmh._NET_WM_STATE);
+                },
+                deadline)) {
+            return AXErrorCode::cannotComplete;
+        }
+        states = readStates();
+        if (!states) return states.error;
+        if (!isConstrained(values32(states))) return AXErrorCode::success;
+    }
+}
+
+AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Current& current) {
+    const auto managed =
+        requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
+    const GeometryRequests requests = requestGeometry(connection_, window);
+    const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
+    const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
+    const auto monitors = readMonitors(connection_, deadline);
+    if (!list) return list.error;
+    if (!geometry.value) return geometry.error;
+    if (!contains(values32(list), window)) return AXErrorCode::invalidUIElement;
+    current.geometry = *geometry.value;
+    current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
+    return AXErrorCode::success;
+}
+
+AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
+                                     std::int32_t y, std::uint32_t width, std::uint32_t height,
+                                     bool expectsChange,
+                                     const std::function<bool(const WindowGeometry&)>& landed,
+                                     Instant deadline) {
+    connection_.dropPendingEvents();
+    xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
+                                       XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
+                                       static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                       width, height);
+    xcb_flush(connection_.raw());
+    // When the size hints leave nothing to change, the window manager has
+    // nothing to answer with: the request is sent but not waited for.
+    if (!expectsChange) {
+        return connection_.isBroken() ? AXErrorCode::cannotComplete : AXErrorCode::success;
+    }
+    // A configure event may still be on its way from an earlier request, so
+    // the geometry is read again after each one until it shows this request.
+    bool answered = false;
+    AXError failure = AXErrorCode::success;
+    connection_.waitForEvent(
+        [&](const xcb_generic_event_t& event) {
+            if (!isConfigureOf(event, window)) return false;
+            answered = true;
+            const ValueOr<WindowGeometry> now =
+                collectGeometry(connection_, requestGeometry(connection_, window), deadline);
+            if (!now.value) {
+                failure = now.error;
+                return true;
+            }
+            return landed(*now.value);
+        },
+        deadline);
+    if (failure != AXErrorCode::success) return failure;
+    // Answered but elsewhere (the window manager or the client had the last
+    // word): the caller reads back where it landed.
+    return answered ? AXErrorCode::success : AXErrorCode::cannotComplete;
+}
+
+AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instant deadline) {
+    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
+    if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
+    const std::uint32_t width = rounded(std::max(1.0, client.width));
+    const std::uint32_t height = rounded(std::max(1.0, client.height));
+    const SizeD expected =
+        constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
+    return moveResize(
+        window, XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0, width,
+        height, expected != current.geometry.clientSize(),
+        [&](const WindowGeometry& now) { return now.clientSize() == expected; }, deadline);
+}
+
+AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instant deadline) {
+    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    const RectD target =
+        current.geometry.outerFor(point.x + current.origin.x, point.y + current.origin.y);
+    const auto x = static_cast<std::int32_t>(roundHalfAwayFromZero(target.x));
+    const auto y = static_cast<std::int32_t>(roundHalfAwayFromZero(target.y));
+    const RectD outer = current.geometry.outer();
+    return moveResize(
+        window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,
+        x != outer.x || y != outer.y,
+        [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
+        deadline);
+}
+
+}  // namespace orvale::x11

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <unordered_map>
+
+#include "platform/Ports.h"
+#include "platform/x11/Monitors.h"
+#include "platform/x11/WindowGeometry.h"
+#include "platform/x11/X11Connection.h"
+
+namespace orvale::x11 {
+
+// Applications and their managed windows as accessibility elements. An
+// application element is {pid, 0}; a window element is {pid, client XID}.
+// Every call is bounded by its element's messaging timeout.
+class X11Accessibility final : public Accessibility {
+  public:
+    explicit X11Accessibility(X11Connection& connection) : connection_(connection) {}
+
+    // Granted while an EWMH window manager runs that offers what moving
+    // windows needs.
+    bool isProcessTrusted() override;
+    AXElement applicationElement(std::int32_t pid) override { return {pid, 0}; }
+    AXError setMessagingTimeout(const AXElement& element, double seconds) override;
+    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) override;
+    AXError setAttributeValue(const AXElement& element, std::string_view attribute,
+                              const AXValue& value) override;
+
+  private:
+    Instant deadlineFor(const AXElement& element) const;
+    AXResult windowsOf(std::int32_t pid, Instant deadline);
+    AXResult windowAttribute(xcb_window_t window, std::string_view attribute, Instant deadline);
+    AXError resize(xcb_window_t window, const AXSize& size, Instant deadline);
+    AXError move(xcb_window_t window, const AXPoint& point, Instant deadline);
+    AXError leaveMaximizedStates(xcb_window_t window, Instant deadline);
+    struct Current {
+        WindowGeometry geometry;
+        Origin origin;
+    };
+    // The window's geometry, after checking that it is still managed.
+    AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
+    // Sends `_NET_MOVERESIZE_WINDOW` and waits for the window manager's answer.
+    AXError moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
+                       std::uint32_t width, std::uint32_t height, bool expectsChange,
+                       const std::function<bool(const WindowGeometry&)>& landed, Instant deadline);
+
+    X11Connection& connection_;
+    std::unordered_map<AXElement, double> timeouts_;
+};
+
+}  // namespace orvale::x11
