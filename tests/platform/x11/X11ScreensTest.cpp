@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <xcb/randr.h>
 
 #include "model/Topology.h"
 #include "platform/DisplayService.h"
+#include "platform/x11/EdidBytes.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XSession.h"
 
@@ -80,6 +82,74 @@ TEST(X11ScreensTest, aDockStrutShrinksOnlyTheMonitorItCovers) {
     // The visible frame plays no part in the signature.
     EXPECT_EQ(Topology::signature(displays),
               "0-0-1@-12800,0,12800x14400/1280x1440@10S|0-0-0@0,0,12800x10000/1280x1000@10P");
+}
+
+// Attaches a made-up EDID to the output called `name`, as a driver would.
+void attachEdid(XSession& session, const std::string& name, const std::string& vendor,
+                std::uint16_t product, std::uint32_t serial, const std::string& monitorName) {
+    X11Connection& connection = session.connection();
+    const Instant deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    auto resources = connection.reply<xcb_randr_get_screen_resources_current_reply_t>(
+        xcb_randr_get_screen_resources_current(connection.raw(), connection.root()), deadline);
+    ASSERT_TRUE(resources);
+    const xcb_randr_output_t* outputs =
+        xcb_randr_get_screen_resources_current_outputs(resources.reply.get());
+    const int count = xcb_randr_get_screen_resources_current_outputs_length(resources.reply.get());
+    for (int i = 0; i < count; ++i) {
+        auto info = connection.reply<xcb_randr_get_output_info_reply_t>(
+            xcb_randr_get_output_info(connection.raw(), outputs[i], resources->config_timestamp),
+            deadline);
+        ASSERT_TRUE(info);
+        const std::string outputName(
+            reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.reply.get())),
+            static_cast<std::size_t>(xcb_randr_get_output_info_name_length(info.reply.get())));
+        if (outputName != name) continue;
+        const auto edid = testing::makeEdid(vendor, product, serial, monitorName);
+        xcb_randr_change_output_property(connection.raw(), outputs[i], connection.edidAtom(),
+                                         XCB_ATOM_INTEGER, 8, XCB_PROP_MODE_REPLACE,
+                                         static_cast<std::uint32_t>(edid.size()), edid.data());
+        // A round trip makes sure the server has stored it.
+        ASSERT_TRUE(connection.reply<xcb_get_input_focus_reply_t>(
+            xcb_get_input_focus(connection.raw()), deadline));
+        return;
+    }
+    FAIL() << "no output " << name;
+}
+
+std::uint32_t pnp(const std::string& letters) {
+    return static_cast<std::uint32_t>((letters[0] - 'A' + 1) << 10 | (letters[1] - 'A' + 1) << 5 |
+                                      (letters[2] - 'A' + 1));
+}
+
+TEST(X11ScreensTest, outputsWithEdidsReadAsDisplaysWithThoseIdentitiesAndGoWhenSwitchedOff) {
+    auto session = XSession::startXorgDummy();
+    if (!session) {
+        if (::getuid() != 0) GTEST_SKIP() << "Xorg with the dummy driver needs root here";
+        FAIL() << "Xorg with the dummy driver did not start";
+    }
+    session->run({"xrandr", "--addmode", "DUMMY1", "1024x768"});
+    session->run({"xrandr", "--output", "DUMMY1", "--mode", "1024x768", "--right-of", "DUMMY0"});
+    attachEdid(*session, "DUMMY0", "DEL", 0xA0B1, 1234567, "Left Panel");
+    attachEdid(*session, "DUMMY1", "GSM", 0x5B7F, 0, "Right Panel");
+
+    const auto both = displaysOf(*session);
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[0].name, "Left Panel");
+    EXPECT_EQ(both[0].identity, (DisplayIdentity{pnp("DEL"), 0xA0B1, 1234567, 0}));
+    EXPECT_TRUE(both[0].isPrimary);
+    EXPECT_EQ(both[0].frame, (RectD{0, 0, 1024, 768}));
+    EXPECT_EQ(both[1].name, "Right Panel");
+    // Without a serial the key falls back to the output's index.
+    EXPECT_EQ(both[1].identity, (DisplayIdentity{pnp("GSM"), 0x5B7F, 0, 1}));
+    EXPECT_EQ(both[1].id(), std::to_string(pnp("GSM")) + "-" + std::to_string(0x5B7F) + "-1");
+    EXPECT_EQ(both[1].frame, (RectD{1024, 0, 1024, 768}));
+
+    session->run({"xrandr", "--output", "DUMMY1", "--off"});
+    const auto one = displaysOf(*session);
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].identity, both[0].identity);
+    EXPECT_NE(Topology::signature(one), Topology::signature(both));
+    EXPECT_EQ(Topology::signature(one), Topology::signature(std::vector{both[0]}));
 }
 
 }  // namespace
