@@ -6,7 +6,7 @@ ORVALE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # What building the program needs.
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev
+  libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
   libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libxkbcommon-x11-dev
 )

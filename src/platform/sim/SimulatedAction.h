@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+#include "platform/AXTypes.h"
+
+namespace orvale {
+
+// One call the simulated desktop was asked to carry out, in the order asked,
+// so tests can check what the logic did and did not do.
+struct SimulatedAction {
+    enum class Kind { read, write, setTimeout };
+
+    Kind kind = Kind::read;
+    AXElement element;
+    // Empty for timeouts.
+    std::string attribute;
+    // The value written, for writes.
+    AXValue value;
+    // The timeout set, for timeouts.
+    double seconds = 0;
+    AXError result = AXErrorCode::success;
+};
+
+}  // namespace orvale
