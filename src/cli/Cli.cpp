@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include "cli/DisplayCommands.h"
+
 namespace orvale::cli {
 namespace {
 
@@ -10,6 +12,8 @@ constexpr const char* kUsage =
     "the windows back later.\n"
     "\n"
     "Commands:\n"
+    "  displays  List the connected displays and their setup's signature.\n"
+    "  windows   List the windows a layout would be saved from.\n"
     "  --help    Show this help.\n";
 
 }  // namespace
@@ -24,6 +28,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         out << kUsage;
         return kSuccess;
     }
+    if (command == "displays") return runDisplays(out, err);
+    if (command == "windows") return runWindows(out, err);
     err << "orvale: unknown command “" << command << "”.\n\n" << kUsage;
     return kUsageError;
 }
