@@ -52,21 +52,31 @@ bool X11Accessibility::isProcessTrusted() {
     if (connection_.isBroken()) return false;
     const Instant deadline = std::chrono::steady_clock::now() + kPermissionTimeout;
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
-    const auto check = connection_.reply<xcb_get_property_reply_t>(
-        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTING_WM_CHECK),
-        deadline);
-    const auto supported = connection_.reply<xcb_get_property_reply_t>(
-        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTED), deadline);
-    const auto checkWindows = values32(check);
+    // The check window found last time is asked in the same round trip as the
+    // root; only when the root names another one is it asked again.
+    const auto check =
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTING_WM_CHECK);
+    const auto supported =
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTED);
+    std::optional<xcb_get_property_cookie_t> self;
+    if (checkWindow_ != XCB_NONE) {
+        self = requestProperty(connection_.raw(), checkWindow_, ewmh._NET_SUPPORTING_WM_CHECK);
+    }
+    const auto checkWindows =
+        values32(connection_.reply<xcb_get_property_reply_t>(check, deadline));
+    const auto atoms = values32(connection_.reply<xcb_get_property_reply_t>(supported, deadline));
+    std::vector<std::uint32_t> selfValues;
+    if (self) selfValues = values32(connection_.reply<xcb_get_property_reply_t>(*self, deadline));
     if (checkWindows.empty()) return false;
+    if (checkWindows.front() != checkWindow_) {
+        checkWindow_ = checkWindows.front();
+        selfValues = values32(connection_.reply<xcb_get_property_reply_t>(
+            requestProperty(connection_.raw(), checkWindow_, ewmh._NET_SUPPORTING_WM_CHECK),
+            deadline));
+    }
     // A window manager that died leaves its root property behind; only a
     // check window that names itself proves it is alive.
-    const auto self = connection_.reply<xcb_get_property_reply_t>(
-        requestProperty(connection_.raw(), checkWindows.front(), ewmh._NET_SUPPORTING_WM_CHECK),
-        deadline);
-    const auto selfValues = values32(self);
-    if (selfValues.empty() || selfValues.front() != checkWindows.front()) return false;
-    const auto atoms = values32(supported);
+    if (selfValues.empty() || selfValues.front() != checkWindow_) return false;
     return contains(atoms, ewmh._NET_CLIENT_LIST) &&
            contains(atoms, ewmh._NET_CLIENT_LIST_STACKING) &&
            contains(atoms, ewmh._NET_MOVERESIZE_WINDOW) && contains(atoms, ewmh._NET_WM_STATE);
@@ -172,21 +182,15 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
     return move(window, *point, deadline);
 }
 
+bool X11Accessibility::isConstrained(const std::vector<std::uint32_t>& states) {
+    const xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    return contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
+           contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
+           contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
+}
+
 AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
-    const auto readStates = [&]() -> ReplyOr<xcb_get_property_reply_t> {
-        return connection_.reply<xcb_get_property_reply_t>(
-            requestProperty(connection_.raw(), window, ewmh._NET_WM_STATE), deadline);
-    };
-    const auto isConstrained = [&](const std::vector<std::uint32_t>& states) {
-        return contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
-               contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
-               contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
-    };
-    auto states = readStates();
-    if (!states) return states.error;
-    if (!isConstrained(values32(states))) return AXErrorCode::success;
-
     connection_.dropPendingEvents();
     xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
                                      XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
@@ -205,7 +209,8 @@ AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant dead
                 deadline)) {
             return AXErrorCode::cannotComplete;
         }
-        states = readStates();
+        const auto states = connection_.reply<xcb_get_property_reply_t>(
+            requestProperty(connection_.raw(), window, ewmh._NET_WM_STATE), deadline);
         if (!states) return states.error;
         if (!isConstrained(values32(states))) return AXErrorCode::success;
     }
@@ -215,13 +220,18 @@ AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Cur
     const auto managed =
         requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
     const GeometryRequests requests = requestGeometry(connection_, window);
+    const auto statesRequest =
+        requestProperty(connection_.raw(), window, connection_.ewmh()._NET_WM_STATE);
     const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
     const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
+    const auto states = connection_.reply<xcb_get_property_reply_t>(statesRequest, deadline);
     const auto monitors = readMonitors(connection_, deadline);
     if (!list) return list.error;
     if (!geometry.value) return geometry.error;
+    if (!states) return states.error;
     if (!contains(values32(list), window)) return AXErrorCode::invalidUIElement;
     current.geometry = *geometry.value;
+    current.states = values32(states);
     current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
     return AXErrorCode::success;
 }
@@ -230,7 +240,7 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, s
                                      std::int32_t y, std::uint32_t width, std::uint32_t height,
                                      bool expectsChange,
                                      const std::function<bool(const WindowGeometry&)>& landed,
-                                     Instant deadline) {
+                                     const NoticeCheck& landedNotice, Instant deadline) {
     connection_.dropPendingEvents();
     xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
                                        XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
@@ -251,6 +261,10 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, s
         [&](const xcb_generic_event_t& event) {
             if (!isConfigureOf(event, window)) return false;
             answered = true;
+            // A window manager's own (synthetic) notice gives root coordinates,
+            // which is enough to tell a move has landed without asking again.
+            const auto& notify = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            if (landedNotice && (event.response_type & 0x80) && landedNotice(notify)) return true;
             const ValueOr<WindowGeometry> now =
                 collectGeometry(connection_, requestGeometry(connection_, window), deadline);
             if (!now.value) {
@@ -270,17 +284,32 @@ AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instan
     xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
     Current current;
     if (const AXError error = readCurrent(window, deadline, current); error) return error;
-    if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
-    if (const AXError error = readCurrent(window, deadline, current); error) return error;
-    const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
-    const std::uint32_t width = rounded(std::max(1.0, client.width));
-    const std::uint32_t height = rounded(std::max(1.0, client.height));
-    const SizeD expected =
-        constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
-    return moveResize(
-        window, XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0, width,
-        height, expected != current.geometry.clientSize(),
-        [&](const WindowGeometry& now) { return now.clientSize() == expected; }, deadline);
+    const bool wasConstrained = isConstrained(current.states);
+    if (wasConstrained) {
+        if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
+        if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    }
+    // Leaving a maximised state may change the decorations after the state
+    // itself; the window manager's answer to the first request comes after
+    // both, so a second pass computes the client size from the final extents.
+    for (int pass = 0; pass < (wasConstrained ? 2 : 1); ++pass) {
+        if (pass > 0) {
+            if (const AXError error = readCurrent(window, deadline, current); error) return error;
+        }
+        const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
+        const std::uint32_t width = rounded(std::max(1.0, client.width));
+        const std::uint32_t height = rounded(std::max(1.0, client.height));
+        const SizeD expected =
+            constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
+        const bool expectsChange = expected != current.geometry.clientSize();
+        if (pass > 0 && !expectsChange) break;
+        const AXError error = moveResize(
+            window, XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0,
+            width, height, expectsChange,
+            [&](const WindowGeometry& now) { return now.clientSize() == expected; }, {}, deadline);
+        if (error) return error;
+    }
+    return AXErrorCode::success;
 }
 
 AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instant deadline) {
@@ -296,6 +325,10 @@ AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instan
         window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,
         x != outer.x || y != outer.y,
         [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
+        [&](const xcb_configure_notify_event_t& notice) {
+            const Extents& decorations = current.geometry.decorations;
+            return notice.x - decorations.left == x && notice.y - decorations.top == y;
+        },
         deadline);
 }
 

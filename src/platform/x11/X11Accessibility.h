@@ -3,6 +3,7 @@
 #include <functional>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/Ports.h"
 #include "platform/x11/Monitors.h"
@@ -37,16 +38,23 @@ class X11Accessibility final : public Accessibility {
     struct Current {
         WindowGeometry geometry;
         Origin origin;
+        std::vector<std::uint32_t> states;
     };
+    // Maximised or full screen: states in which the window manager keeps the
+    // size it chose.
+    bool isConstrained(const std::vector<std::uint32_t>& states);
+    using NoticeCheck = std::function<bool(const xcb_configure_notify_event_t&)>;
     // The window's geometry, after checking that it is still managed.
     AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
     // Sends `_NET_MOVERESIZE_WINDOW` and waits for the window manager's answer.
     AXError moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
                        std::uint32_t width, std::uint32_t height, bool expectsChange,
-                       const std::function<bool(const WindowGeometry&)>& landed, Instant deadline);
+                       const std::function<bool(const WindowGeometry&)>& landed,
+                       const NoticeCheck& landedNotice, Instant deadline);
 
     X11Connection& connection_;
     std::unordered_map<AXElement, double> timeouts_;
+    xcb_window_t checkWindow_ = XCB_NONE;
 };
 
 }  // namespace orvale::x11

@@ -156,7 +156,9 @@ TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{300, 300}),
               AXErrorCode::success);
     EXPECT_FALSE(hasState(xclock.window, "_NET_WM_STATE_MAXIMIZED_VERT"));
-    EXPECT_TRUE(frameOf(xclock.window).isApproximatelyEqual({300, 300, 320, 240}, 4));
+    const RectD restored = frameOf(xclock.window);
+    EXPECT_TRUE(restored.isApproximatelyEqual({300, 300, 320, 240}, 4))
+        << restored.x << " " << restored.y << " " << restored.width << " " << restored.height;
 
     // Wrong kinds of values and read-only attributes are refused.
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXPoint{1, 2}),
