@@ -1,0 +1,214 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "restore/DisplayMapper.h"
+
+namespace orvale {
+namespace {
+
+using DisplayMapper::map;
+using DisplayMapper::missingDisplays;
+
+DisplaySnapshot saved(std::uint32_t serial, RectD frame, std::int64_t pw, std::int64_t ph,
+                      bool primary = false, double scale = 1) {
+    RectD visible = frame;
+    visible.height -= 40;
+    return {{10, 20, serial, 0}, frame, visible, pw, ph, scale, primary, false};
+}
+
+CurrentDisplay connected(std::uint32_t serial, RectD frame, std::int64_t pw, std::int64_t ph,
+                         bool primary = false, double scale = 1) {
+    CurrentDisplay d;
+    d.identity = {10, 20, serial, 0};
+    d.name = "Display " + std::to_string(serial);
+    d.frame = frame;
+    d.visibleFrame = frame;
+    d.pixelWidth = pw;
+    d.pixelHeight = ph;
+    d.scale = scale;
+    d.isPrimary = primary;
+    return d;
+}
+
+std::string key(std::uint32_t serial) {
+    return DisplayIdentity{10, 20, serial, 0}.key();
+}
+
+// Three side by side: a primary laptop panel and two externals to its right.
+struct ThreeDisplays : testing::Test {
+    std::vector<DisplaySnapshot> layout{
+        saved(1, {0, 0, 1512, 982}, 3024, 1964, true, 2),
+        saved(2, {1512, 0, 2560, 1440}, 2560, 1440),
+        saved(3, {4072, 0, 2560, 1440}, 2560, 1440),
+    };
+    std::vector<CurrentDisplay> same{
+        connected(1, {0, 0, 1512, 982}, 3024, 1964, true, 2),
+        connected(2, {1512, 0, 2560, 1440}, 2560, 1440),
+        connected(3, {4072, 0, 2560, 1440}, 2560, 1440),
+    };
+};
+
+TEST_F(ThreeDisplays, SameDisplaysMapByIdentity) {
+    const auto m = map(layout, same, {}, true);
+    ASSERT_EQ(m.assignments.size(), 3u);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(m.assignments.at(key(i + 1)), same[i]);
+    EXPECT_FALSE(m.usedTopologyFallback);
+    EXPECT_TRUE(missingDisplays(layout, m).empty());
+}
+
+TEST_F(ThreeDisplays, ReplacedExternalIsMappedByArrangementOnlyInManualRestores) {
+    auto now = same;
+    now[2] = connected(9, {4072, 0, 2560, 1440}, 2560, 1440);
+    const auto manual = map(layout, now, {}, true);
+    EXPECT_TRUE(manual.usedTopologyFallback);
+    EXPECT_EQ(manual.assignments.at(key(3)), now[2]);
+
+    const auto automatic = map(layout, now, {}, false);
+    EXPECT_FALSE(automatic.usedTopologyFallback);
+    EXPECT_FALSE(automatic.assignments.contains(key(3)));
+    EXPECT_EQ(missingDisplays(layout, automatic),
+              (std::vector<MissingDisplay>{{key(3), "Display 3 · 2560 × 1440"}}));
+}
+
+TEST_F(ThreeDisplays, AlikeReplacementsKeepLeftOnLeft) {
+    // Both externals replaced by alike displays, listed right one first.
+    std::vector<CurrentDisplay> now{
+        same[0],
+        connected(8, {4072, 0, 2560, 1440}, 2560, 1440),
+        connected(7, {1512, 0, 2560, 1440}, 2560, 1440),
+    };
+    const auto m = map(layout, now, {}, true);
+    EXPECT_TRUE(m.usedTopologyFallback);
+    EXPECT_EQ(m.assignments.at(key(2)).id(), key(7));
+    EXPECT_EQ(m.assignments.at(key(3)).id(), key(8));
+}
+
+TEST_F(ThreeDisplays, ReplacementMovedAgainstTheAnchorIsNotMapped) {
+    auto now = same;
+    // Beyond the 8-point tolerance from where the anchor says it should be.
+    now[2] = connected(9, {4081, 0, 2560, 1440}, 2560, 1440);
+    EXPECT_FALSE(map(layout, now, {}, true).assignments.contains(key(3)));
+    now[2].frame.x = 4080;
+    EXPECT_TRUE(map(layout, now, {}, true).assignments.contains(key(3)));
+}
+
+TEST_F(ThreeDisplays, UserFallbackComesBeforeArrangementAndMayBeShared) {
+    std::vector<CurrentDisplay> now{same[0], connected(9, {1512, 0, 1920, 1080}, 1920, 1080)};
+    const auto m = map(layout, now, {{key(2), key(9)}, {key(3), key(9)}}, true);
+    EXPECT_EQ(m.assignments.at(key(2)), now[1]);
+    EXPECT_EQ(m.assignments.at(key(3)), now[1]);
+    EXPECT_FALSE(m.usedTopologyFallback);
+}
+
+TEST_F(ThreeDisplays, FallbackToADisconnectedDisplayLeavesItToArrangement) {
+    auto now = same;
+    now[2] = connected(9, {4072, 0, 2560, 1440}, 2560, 1440);
+    const auto m = map(layout, now, {{key(3), key(42)}}, true);
+    EXPECT_EQ(m.assignments.at(key(3)), now[2]);
+    EXPECT_TRUE(m.usedTopologyFallback);
+}
+
+TEST_F(ThreeDisplays, DifferentCountsLeaveEveryUnmappedDisplayMissing) {
+    const std::vector<CurrentDisplay> now{same[0], connected(9, {1512, 0, 2560, 1440}, 2560, 1440)};
+    const auto m = map(layout, now, {}, true);
+    EXPECT_EQ(m.assignments.size(), 1u);
+    // Numbered among all saved displays, so the second is display 2 though
+    // display 1 is mapped.
+    EXPECT_EQ(missingDisplays(layout, m),
+              (std::vector<MissingDisplay>{{key(2), "Display 2 · 2560 × 1440"},
+                                           {key(3), "Display 3 · 2560 × 1440"}}));
+}
+
+TEST(DisplayMapperTest, MissingDisplaysAreNumberedInDisplayOrder) {
+    // Stored right to left; numbered left to right.
+    const std::vector layout{saved(2, {1920, 0, 1920, 1080}, 1920, 1080),
+                             saved(1, {0, 0, 1920, 1080}, 3840, 2160, true)};
+    EXPECT_EQ(missingDisplays(layout, {}),
+              (std::vector<MissingDisplay>{{key(1), "Display 1 · 3840 × 2160"},
+                                           {key(2), "Display 2 · 1920 × 1080"}}));
+}
+
+TEST(DisplayMapperTest, CoincidingOriginsAreNeverPairedByArrangement) {
+    const std::vector layout{saved(1, {0.4, 0, 1920, 1080}, 1920, 1080),
+                             saved(2, {0, 0.2, 1920, 1080}, 1920, 1080)};
+    const std::vector now{connected(8, {0, 0, 1920, 1080}, 1920, 1080),
+                          connected(9, {0, 0, 1920, 1080}, 1920, 1080)};
+    EXPECT_TRUE(map(layout, now, {}, true).assignments.empty());
+}
+
+TEST(DisplayMapperTest, DamagedSavedValuesNeverMatchByArrangement) {
+    const std::vector now{connected(9, {0, 0, 1920, 1080}, 1920, 1080)};
+    auto damaged = saved(1, {std::nan(""), 0, 1920, 1080}, 1920, 1080);
+    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
+    damaged = saved(1, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::max(), 1080);
+    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
+    const auto negative =
+        connected(9, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::min(), 1080);
+    EXPECT_TRUE(
+        map({saved(1, {0, 0, 1920, 1080}, 1920, 1080)}, {negative}, {}, true).assignments.empty());
+}
+
+TEST(DisplayMapperTest, PrimaryCountsMustAgree) {
+    const std::vector layout{saved(1, {0, 0, 1920, 1080}, 1920, 1080, true)};
+    const std::vector now{connected(9, {0, 0, 1920, 1080}, 1920, 1080, false)};
+    EXPECT_TRUE(map(layout, now, {}, true).assignments.empty());
+}
+
+TEST(DisplayMapperTest, PixelToleranceIsFivePercentButNeverBelowEight) {
+    auto fits = [](std::int64_t savedWidth, std::int64_t currentWidth) {
+        const std::vector layout{saved(1, {0, 0, 100, 100}, savedWidth, 1000)};
+        const std::vector now{connected(9, {0, 0, 100, 100}, currentWidth, 1000)};
+        return !map(layout, now, {}, true).assignments.empty();
+    };
+    EXPECT_TRUE(fits(1920, 1990));
+    EXPECT_TRUE(fits(1920, 1824));
+    EXPECT_FALSE(fits(1920, 2020));
+    EXPECT_TRUE(fits(100, 107));
+    EXPECT_TRUE(fits(100, 108));
+    EXPECT_FALSE(fits(100, 109));
+    EXPECT_FALSE(fits(0, 0));
+}
+
+TEST(DisplayMapperTest, ScaleAndHeightAreCheckedToo) {
+    const std::vector layout{saved(1, {0, 0, 100, 100}, 1920, 1080, false, 2)};
+    EXPECT_TRUE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1080, false, 2.01)}, {}, true)
+                    .usedTopologyFallback);
+    EXPECT_FALSE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1080, false, 1.98)}, {}, true)
+                     .usedTopologyFallback);
+    EXPECT_FALSE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1200, false, 2)}, {}, true)
+                     .usedTopologyFallback);
+}
+
+TEST(DisplayMapperTest, ArrangementMustBeKeptAndUnique) {
+    const std::vector stacked{saved(1, {0, 0, 1920, 1080}, 1920, 1080),
+                              saved(2, {0, 1080, 1920, 1080}, 1920, 1080)};
+    const std::vector sideBySide{connected(8, {0, 0, 1920, 1080}, 1920, 1080),
+                                 connected(9, {1920, 0, 1920, 1080}, 1920, 1080)};
+    EXPECT_TRUE(map(stacked, sideBySide, {}, true).assignments.empty());
+
+    // Origins three points apart are distinct, yet both pairings keep the
+    // arrangement within tolerance: the choice would be a guess.
+    const std::vector close{saved(1, {0, 0, 1920, 1080}, 1920, 1080),
+                            saved(2, {3, 0, 1920, 1080}, 1920, 1080)};
+    const std::vector closeNow{connected(8, {0, 0, 1920, 1080}, 1920, 1080),
+                               connected(9, {3, 0, 1920, 1080}, 1920, 1080)};
+    EXPECT_TRUE(map(close, closeNow, {}, true).assignments.empty());
+}
+
+TEST(DisplayMapperTest, SixDisplaysMayUseArrangementSevenNever) {
+    for (std::size_t n : {6u, 7u}) {
+        std::vector<DisplaySnapshot> layout;
+        std::vector<CurrentDisplay> now;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const RectD frame{1000.0 * i, 0, 1000, 800};
+            layout.push_back(saved(i + 1, frame, 1000, 800, i == 0));
+            now.push_back(connected(i + 101, frame, 1000, 800, i == 0));
+        }
+        EXPECT_EQ(map(layout, now, {}, true).assignments.size(), n == 6 ? 6u : 0u) << n;
+    }
+}
+
+}  // namespace
+}  // namespace orvale
