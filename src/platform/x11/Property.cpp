@@ -19,7 +19,9 @@ std::vector<std::uint32_t> values32(const ReplyOr<xcb_get_property_reply_t>& rep
     if (!reply || reply->format != 32) return {};
     const int length = xcb_get_property_value_length(reply.reply.get());
     std::vector<std::uint32_t> values(static_cast<std::size_t>(length) / 4);
-    std::memcpy(values.data(), xcb_get_property_value(reply.reply.get()), values.size() * 4);
+    if (!values.empty()) {
+        std::memcpy(values.data(), xcb_get_property_value(reply.reply.get()), values.size() * 4);
+    }
     return values;
 }
 

@@ -30,8 +30,18 @@ bool processExists(std::int32_t pid) {
     return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
-std::uint32_t rounded(double value) {
-    return static_cast<std::uint32_t>(roundHalfAwayFromZero(value));
+// X keeps coordinates in 16 bits and sizes in 15; anything beyond is clamped
+// rather than left to wrap around.
+constexpr double kLargestCoordinate = 32767;
+
+std::uint32_t roundedSize(double value) {
+    return static_cast<std::uint32_t>(
+        roundHalfAwayFromZero(std::clamp(value, 1.0, kLargestCoordinate)));
+}
+
+std::int32_t roundedCoordinate(double value) {
+    return static_cast<std::int32_t>(
+        roundHalfAwayFromZero(std::clamp(value, -kLargestCoordinate - 1, kLargestCoordinate)));
 }
 
 bool isConfigureOf(const xcb_generic_event_t& event, xcb_window_t window) {
@@ -297,8 +307,8 @@ AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instan
             if (const AXError error = readCurrent(window, deadline, current); error) return error;
         }
         const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
-        const std::uint32_t width = rounded(std::max(1.0, client.width));
-        const std::uint32_t height = rounded(std::max(1.0, client.height));
+        const std::uint32_t width = roundedSize(client.width);
+        const std::uint32_t height = roundedSize(client.height);
         const SizeD expected =
             constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
         const bool expectsChange = expected != current.geometry.clientSize();
@@ -318,8 +328,8 @@ AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instan
     if (const AXError error = readCurrent(window, deadline, current); error) return error;
     const RectD target =
         current.geometry.outerFor(point.x + current.origin.x, point.y + current.origin.y);
-    const auto x = static_cast<std::int32_t>(roundHalfAwayFromZero(target.x));
-    const auto y = static_cast<std::int32_t>(roundHalfAwayFromZero(target.y));
+    const std::int32_t x = roundedCoordinate(target.x);
+    const std::int32_t y = roundedCoordinate(target.y);
     const RectD outer = current.geometry.outer();
     return moveResize(
         window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,

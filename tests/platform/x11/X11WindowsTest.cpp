@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/x11/ClientsFixture.h"
 #include "platform/x11/X11Desktop.h"
@@ -163,8 +164,19 @@ TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
     // Wrong kinds of values and read-only attributes are refused.
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXPoint{1, 2}),
               AXErrorCode::illegalArgument);
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position,
+                                   AXPoint{std::numeric_limits<double>::quiet_NaN(), 0}),
+              AXErrorCode::illegalArgument);
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::minimized, true),
               AXErrorCode::attributeUnsupported);
+    EXPECT_EQ(ax.setAttributeValue({1, 0}, AXAttribute::position, AXPoint{0, 0}),
+              AXErrorCode::attributeUnsupported);
+    // A place far beyond what X can hold is clamped to its far right edge,
+    // not wrapped round to the left; openbox then keeps the window on screen.
+    ax.setMessagingTimeout(clock, 0.3);
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{1e12, 0}),
+              AXErrorCode::success);
+    EXPECT_GT(frameOf(xclock.window).x, 640);
 }
 
 TEST_F(X11WindowsTest, xtermsSizeIncrementsLandItOffTargetWithoutAnError) {
