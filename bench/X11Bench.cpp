@@ -131,9 +131,9 @@ void BM_Floor(benchmark::State& state) {
     });
 }
 
-BENCHMARK(BM_SetFrame)->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(BM_WmctrlLoop)->Unit(benchmark::kMillisecond)->Iterations(10);
-BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_SetFrame)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_WmctrlLoop)->Unit(benchmark::kMillisecond)->Iterations(30);
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace
 }  // namespace orvale

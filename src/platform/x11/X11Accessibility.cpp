@@ -18,6 +18,9 @@ namespace {
 // What an element answers within before any timeout is set for it.
 constexpr double kDefaultTimeout = 6.0;
 constexpr auto kPermissionTimeout = std::chrono::seconds(2);
+// However quiet the event stream, a reading is not reused for longer than
+// this, in case a window manager changes something without saying so.
+constexpr auto kReadingLifetime = std::chrono::milliseconds(100);
 
 constexpr std::uint32_t kClientEvents =
     XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
@@ -60,6 +63,15 @@ bool isPropertyChangeOf(const xcb_generic_event_t& event, xcb_window_t window, x
 bool X11Accessibility::isProcessTrusted() {
     auto lock = connection_.lock();
     if (connection_.isBroken()) return false;
+    if (lastTrust_ && checkWindow_ != XCB_NONE && isFresh(*lastTrust_, checkWindow_)) {
+        return lastTrust_->value;
+    }
+    const bool trusted = readWindowManagerSupport();
+    lastTrust_ = Reading<bool>{trusted, connection_.mark(), std::chrono::steady_clock::now()};
+    return trusted;
+}
+
+bool X11Accessibility::readWindowManagerSupport() {
     const Instant deadline = std::chrono::steady_clock::now() + kPermissionTimeout;
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
     // The check window found last time is asked in the same round trip as the
@@ -80,6 +92,10 @@ bool X11Accessibility::isProcessTrusted() {
     if (checkWindows.empty()) return false;
     if (checkWindows.front() != checkWindow_) {
         checkWindow_ = checkWindows.front();
+        // The window manager's end destroys its check window, which then
+        // shows up as an event.
+        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_.raw(), checkWindow_, XCB_CW_EVENT_MASK, &events);
         selfValues = values32(connection_.reply<xcb_get_property_reply_t>(
             requestProperty(connection_.raw(), checkWindow_, ewmh._NET_SUPPORTING_WM_CHECK),
             deadline));
@@ -143,25 +159,16 @@ AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view
                              attribute == AXAttribute::minimized;
     if (!wantsFrame && !wantsClient) return {AXErrorCode::attributeUnsupported, {}};
 
-    if (wantsClient) {
-        // Pipelined: the managed list and the window in one round trip.
-        const auto managed = requestProperty(connection_.raw(), connection_.root(),
-                                             connection_.ewmh()._NET_CLIENT_LIST);
-        const ClientRequests requests = requestClient(connection_, window);
-        const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
-        ValueOr<Client> client = collectClient(connection_, requests, deadline);
-        if (!list) return {list.error, {}};
-        if (!client.value) return {client.error, {}};
-        if (!contains(values32(list), window)) return {AXErrorCode::invalidUIElement, {}};
-        if (attribute == AXAttribute::role) return {AXErrorCode::success, std::string("AXWindow")};
-        if (attribute == AXAttribute::subrole) {
-            return {AXErrorCode::success, subroleOf(connection_, *client.value)};
-        }
-        return {AXErrorCode::success,
-                client.value->hasState(connection_.ewmh()._NET_WM_STATE_HIDDEN)};
-    }
     Current current;
     if (const AXError error = readCurrent(window, deadline, current); error) return {error, {}};
+    if (attribute == AXAttribute::role) return {AXErrorCode::success, std::string("AXWindow")};
+    if (attribute == AXAttribute::subrole) {
+        return {AXErrorCode::success, subroleOf(connection_, current.client)};
+    }
+    if (attribute == AXAttribute::minimized) {
+        return {AXErrorCode::success,
+                current.client.hasState(connection_.ewmh()._NET_WM_STATE_HIDDEN)};
+    }
     const RectD frame = current.origin.fromRoot(current.geometry.frame());
     if (attribute == AXAttribute::position) {
         return {AXErrorCode::success, AXPoint{frame.x, frame.y}};
@@ -201,6 +208,7 @@ bool X11Accessibility::isConstrained(const std::vector<std::uint32_t>& states) {
 
 AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    lastReadings_.erase(window);
     connection_.dropPendingEvents();
     xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
                                      XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
@@ -226,23 +234,38 @@ AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant dead
     }
 }
 
+template <typename T>
+bool X11Accessibility::isFresh(const Reading<T>& reading, xcb_window_t window) {
+    return std::chrono::steady_clock::now() - reading.taken < kReadingLifetime &&
+           connection_.unchangedSince(window, reading.events);
+}
+
 AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Current& current) {
+    if (const auto found = lastReadings_.find(window);
+        found != lastReadings_.end() && isFresh(found->second, window)) {
+        current = found->second.value;
+        return AXErrorCode::success;
+    }
+    lastReadings_.erase(window);
+    // Selected before reading, so that any later change shows up as an event.
+    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
     const auto managed =
         requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
+    const ClientRequests clientRequests = requestClient(connection_, window);
     const GeometryRequests requests = requestGeometry(connection_, window);
-    const auto statesRequest =
-        requestProperty(connection_.raw(), window, connection_.ewmh()._NET_WM_STATE);
     const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
+    ValueOr<Client> client = collectClient(connection_, clientRequests, deadline);
     const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
-    const auto states = connection_.reply<xcb_get_property_reply_t>(statesRequest, deadline);
     const auto monitors = readMonitors(connection_, deadline);
     if (!list) return list.error;
+    if (!client.value) return client.error;
     if (!geometry.value) return geometry.error;
-    if (!states) return states.error;
     if (!contains(values32(list), window)) return AXErrorCode::invalidUIElement;
+    current.client = std::move(*client.value);
     current.geometry = *geometry.value;
-    current.states = values32(states);
     current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
+    if (lastReadings_.size() > 256) lastReadings_.clear();
+    lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
     return AXErrorCode::success;
 }
 
@@ -251,6 +274,12 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, s
                                      bool expectsChange,
                                      const std::function<bool(const WindowGeometry&)>& landed,
                                      const NoticeCheck& landedNotice, Instant deadline) {
+    // A reading stays usable after a resize that changes nothing (a later
+    // move does not depend on the size), never after a move: what a write
+    // achieved is always read afresh.
+    if (expectsChange || (flags & (XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y))) {
+        lastReadings_.erase(window);
+    }
     connection_.dropPendingEvents();
     xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
                                        XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
@@ -291,10 +320,9 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, s
 }
 
 AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instant deadline) {
-    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
     Current current;
     if (const AXError error = readCurrent(window, deadline, current); error) return error;
-    const bool wasConstrained = isConstrained(current.states);
+    const bool wasConstrained = isConstrained(current.client.states);
     if (wasConstrained) {
         if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
         if (const AXError error = readCurrent(window, deadline, current); error) return error;
@@ -323,7 +351,6 @@ AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instan
 }
 
 AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instant deadline) {
-    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
     Current current;
     if (const AXError error = readCurrent(window, deadline, current); error) return error;
     const RectD target =

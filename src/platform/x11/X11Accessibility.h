@@ -2,10 +2,12 @@
 
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "platform/Ports.h"
+#include "platform/x11/Clients.h"
 #include "platform/x11/Monitors.h"
 #include "platform/x11/WindowGeometry.h"
 #include "platform/x11/X11Connection.h"
@@ -29,6 +31,7 @@ class X11Accessibility final : public Accessibility {
                               const AXValue& value) override;
 
   private:
+    bool readWindowManagerSupport();
     Instant deadlineFor(const AXElement& element) const;
     AXResult windowsOf(std::int32_t pid, Instant deadline);
     AXResult windowAttribute(xcb_window_t window, std::string_view attribute, Instant deadline);
@@ -36,9 +39,9 @@ class X11Accessibility final : public Accessibility {
     AXError move(xcb_window_t window, const AXPoint& point, Instant deadline);
     AXError leaveMaximizedStates(xcb_window_t window, Instant deadline);
     struct Current {
+        Client client;
         WindowGeometry geometry;
         Origin origin;
-        std::vector<std::uint32_t> states;
     };
     // Maximised or full screen: states in which the window manager keeps the
     // size it chose.
@@ -55,6 +58,20 @@ class X11Accessibility final : public Accessibility {
     X11Connection& connection_;
     std::unordered_map<AXElement, double> timeouts_;
     xcb_window_t checkWindow_ = XCB_NONE;
+
+    // The last reading of one window and of the window manager check, reused
+    // while no event has arrived since: the setFrame sequence reads the same
+    // window many times in a row, and each fresh reading costs a round trip.
+    template <typename T>
+    struct Reading {
+        T value;
+        std::uint64_t events = 0;
+        Instant taken;
+    };
+    template <typename T>
+    bool isFresh(const Reading<T>& reading, xcb_window_t window);
+    std::unordered_map<xcb_window_t, Reading<Current>> lastReadings_;
+    std::optional<Reading<bool>> lastTrust_;
 };
 
 }  // namespace orvale::x11

@@ -133,6 +133,7 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
     xcb_flush(connection_);
     for (;;) {
         while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+            note(*event);
             if (accept(*event)) return true;
         }
         if (isBroken() || !awaitReadable(deadline)) return false;
@@ -140,7 +141,65 @@ bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_even
 }
 
 void X11Connection::dropPendingEvents() {
-    while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
+    mark();
+}
+
+std::uint64_t X11Connection::mark() {
+    while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) note(*event);
+    return eventsSeen_;
+}
+
+bool X11Connection::unchangedSince(xcb_window_t window, std::uint64_t since) {
+    mark();
+    const auto found = lastEventFor_.find(window);
+    return lastGlobalEvent_ <= since && (found == lastEventFor_.end() || found->second <= since);
+}
+
+void X11Connection::note(const xcb_generic_event_t& event) {
+    ++eventsSeen_;
+    // Keeps the map small; forgetting makes every earlier reading stale.
+    if (lastEventFor_.size() > 4096) {
+        lastEventFor_.clear();
+        lastGlobalEvent_ = eventsSeen_;
+    }
+    xcb_window_t window = XCB_NONE;
+    switch (event.response_type & 0x7F) {
+        case XCB_CONFIGURE_NOTIFY:
+            window = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window;
+            break;
+        case XCB_DESTROY_NOTIFY:
+            window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+            break;
+        case XCB_UNMAP_NOTIFY:
+            window = reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window;
+            break;
+        case XCB_MAP_NOTIFY:
+            window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+            break;
+        case XCB_REPARENT_NOTIFY:
+            window = reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window;
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            window = notify.window;
+            // Of the root's properties only these change what a reading says;
+            // focus and stacking change all the time and are left out.
+            if (window == root_ && notify.atom != ewmh_._NET_CLIENT_LIST &&
+                notify.atom != ewmh_._NET_SUPPORTING_WM_CHECK &&
+                notify.atom != ewmh_._NET_SUPPORTED) {
+                return;
+            }
+            break;
+        }
+        default:
+            // Errors, display changes and anything unforeseen: nothing read
+            // before can be trusted.
+            break;
+    }
+    if (window == XCB_NONE || window == root_) {
+        lastGlobalEvent_ = eventsSeen_;
+    } else {
+        lastEventFor_[window] = eventsSeen_;
     }
 }
 

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 #include "platform/AXTypes.h"
 
@@ -98,6 +99,13 @@ class X11Connection {
     // Drops every event received so far, so that a later wait sees only answers
     // to what is sent after this.
     void dropPendingEvents();
+    // A mark in the stream of events, taken after a reading: the reading stays
+    // current until an event about what it read arrives, as long as the
+    // events that would report a change are selected.
+    std::uint64_t mark();
+    // Whether no event about `window`, the managed list, the window manager or
+    // the displays has arrived since `mark` (counting those waiting now).
+    bool unchangedSince(xcb_window_t window, std::uint64_t mark);
 
   private:
     X11Connection(xcb_connection_t* connection, int screenNumber);
@@ -112,6 +120,12 @@ class X11Connection {
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
     bool hasMonitors_ = false;
+    // Counts every event, and remembers the count at the latest event about
+    // each window and about everything at once.
+    void note(const xcb_generic_event_t& event);
+    std::uint64_t eventsSeen_ = 0;
+    std::uint64_t lastGlobalEvent_ = 0;
+    std::unordered_map<xcb_window_t, std::uint64_t> lastEventFor_;
     xcb_atom_t edid_ = XCB_NONE;
     xcb_atom_t gtkFrameExtents_ = XCB_NONE;
     xcb_atom_t opacity_ = XCB_NONE;

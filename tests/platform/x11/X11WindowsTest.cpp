@@ -87,18 +87,7 @@ TEST_F(X11WindowsTest, aClientWithoutProcessIdIsStillFoundUnderAStableStandIn) {
 }
 
 TEST_F(X11WindowsTest, minimisedWindowsAndWindowsOnAnotherDesktopAreNotOnScreen) {
-    xcb_connection_t* c = session->connection().raw();
-    // Iconify xclock the way a client asks for it (ICCCM WM_CHANGE_STATE).
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = xclock.window;
-    message.type = session->atom("WM_CHANGE_STATE");
-    message.data.data32[0] = 3;  // IconicState
-    xcb_send_event(c, 0, session->connection().root(),
-                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
-                   reinterpret_cast<const char*>(&message));
-    xcb_flush(c);
+    session->iconify(xclock.window);
     session->run({"wmctrl", "-i", "-r", testing::hex(xlogo.window), "-t", "1"});
     ASSERT_TRUE(session->waitUntil([&] {
         return hasState(xclock.window, "_NET_WM_STATE_HIDDEN") &&
@@ -177,6 +166,24 @@ TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{1e12, 0}),
               AXErrorCode::success);
     EXPECT_GT(frameOf(xclock.window).x, 640);
+}
+
+TEST_F(X11WindowsTest, aWindowChangedByAnotherClientIsReadAsItIsNow) {
+    // Read twice, so that a reading kept from the first would answer the next.
+    const RectD before = frameOf(xclock.window);
+    ASSERT_EQ(frameOf(xclock.window), before);
+    session->run({"wmctrl", "-i", "-r", testing::hex(xclock.window), "-e", "0,700,500,260,210"});
+    ASSERT_TRUE(session->waitUntil(
+        [&] { return frameFromTools(*session, xclock.window, kOriginX, 0) != before; }));
+    EXPECT_EQ(frameOf(xclock.window), frameFromTools(*session, xclock.window, kOriginX, 0));
+
+    session->iconify(xclock.window);
+    ASSERT_TRUE(
+        session->waitUntil([&] { return hasState(xclock.window, "_NET_WM_STATE_HIDDEN"); }));
+    EXPECT_EQ(desktop->accessibility()
+                  .copyAttributeValue({0, xclock.window}, AXAttribute::minimized)
+                  .value,
+              AXValue(true));
 }
 
 TEST_F(X11WindowsTest, xtermsSizeIncrementsLandItOffTargetWithoutAnError) {

@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <regex>
 #include <sstream>
@@ -158,6 +159,19 @@ void XSession::watch(xcb_window_t window) {
     xcb_flush(connection_->raw());
 }
 
+void XSession::iconify(xcb_window_t window) {
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = atom("WM_CHANGE_STATE");
+    message.data.data32[0] = 3;  // IconicState
+    xcb_send_event(connection_->raw(), 0, connection_->root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection_->raw());
+}
+
 bool XSession::waitUntil(const std::function<bool()>& condition, std::chrono::seconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
@@ -179,6 +193,30 @@ void XSession::startWindowManager() {
                !cardinals(connection_->root(), "_NET_CURRENT_DESKTOP").empty();
     });
     if (!ready) throw std::runtime_error("openbox did not start");
+
+    // openbox announces itself before it takes windows over, and a window
+    // mapped in between is never managed. A probe window is mapped until the
+    // window manager answers by managing it; only then can clients start.
+    xcb_connection_t* c = connection_->raw();
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, connection_->root(), 0, 0, 10, 10, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const auto isManaged = [&] {
+        const auto managed = managedWindows();
+        return std::find(managed.begin(), managed.end(), probe) != managed.end();
+    };
+    bool managed = false;
+    for (int attempt = 0; attempt < 30 && !managed; ++attempt) {
+        xcb_map_window(c, probe);
+        xcb_flush(c);
+        managed = waitUntil(isManaged, std::chrono::seconds(1));
+    }
+    if (!managed) throw std::runtime_error("openbox does not manage windows");
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
+    if (!waitUntil([&] { return !isManaged(); })) {
+        throw std::runtime_error("openbox kept a destroyed window");
+    }
 }
 
 XSession::Client XSession::startClient(std::vector<std::string> arguments,
@@ -204,7 +242,7 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
         }
         return false;
     });
-    if (!shown) throw std::runtime_error(arguments[0] + " was not shown");
+    if (!shown) throw std::runtime_error(arguments[0] + " called " + name + " was not shown");
     return {clients_.back().get(), found};
 }
 

@@ -58,6 +58,9 @@ class XSession {
     xcb_atom_t atom(const std::string& name);
     bool isViewable(xcb_window_t window);
     void watch(xcb_window_t window);
+    // Asks the window manager to minimise a window, the way its client would
+    // (ICCCM WM_CHANGE_STATE).
+    void iconify(xcb_window_t window);
 
   private:
     XSession() = default;
