@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <stdexcept>
 
@@ -41,25 +43,48 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const Options& options) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (options.standardOutput >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, options.standardOutput, STDOUT_FILENO);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    if (options.descriptor3 >= 0)
-        posix_spawn_file_actions_adddup2(&actions, options.descriptor3, 3);
     std::vector<std::string> argumentTexts = arguments;
     std::vector<std::string> environmentTexts = environmentWith(options.environment);
     const auto argv = pointers(argumentTexts);
     const auto envp = pointers(environmentTexts);
-    const int failed = ::posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed)
-        throw std::runtime_error("cannot start " + arguments[0] + ": " + std::strerror(failed));
+    // The child reports a failed exec through this pipe; a successful exec
+    // closes it unwritten.
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    const pid_t parent = ::getpid();
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        // Only async-signal-safe calls from here on. A test that crashes
+        // never runs its destructors, so the child is told to end with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(options.standardOutput >= 0 ? options.standardOutput : null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        if (options.descriptor3 == 3) {
+            ::fcntl(3, F_SETFD, 0);
+        } else if (options.descriptor3 >= 0) {
+            ::dup2(options.descriptor3, 3);
+        }
+        ::execvpe(argv[0], argv.data(), envp.data());
+        const int error = errno;
+        [[maybe_unused]] const ssize_t written = ::write(report[1], &error, sizeof error);
+        ::_exit(127);
+    }
+    ::close(report[1]);
+    if (pid_ < 0) {
+        ::close(report[0]);
+        throw std::runtime_error("cannot start " + arguments[0] + ": fork failed");
+    }
+    int error = 0;
+    const ssize_t count = ::read(report[0], &error, sizeof error);
+    ::close(report[0]);
     pidfd_ = openPidfd(pid_);
+    if (count > 0) {
+        waitForExit(std::chrono::seconds(5));
+        if (pidfd_ >= 0) ::close(pidfd_);
+        throw std::runtime_error("cannot start " + arguments[0] + ": " + std::strerror(error));
+    }
 }
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
