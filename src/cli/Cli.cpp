@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "cli/DisplayCommands.h"
 #include "storage/LayoutStore.h"
 
 namespace orvale::cli {
@@ -15,6 +16,8 @@ constexpr const char* kUsage =
     "  list      Open the layout database (upgrading or recovering it when needed)\n"
     "            and list the saved layouts with their windows and displays.\n"
     "  backup    Save a verified backup of the layout database and print its path.\n"
+    "  displays  List the connected displays and their setup's signature.\n"
+    "  windows   List the windows a layout would be saved from.\n"
     "  --help    Show this help.\n";
 
 std::string counted(std::size_t count, const char* singular, const char* plural) {
@@ -66,7 +69,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         out << kUsage;
         return kSuccess;
     }
-    if (command != "list" && command != "backup") {
+    const bool storageCommand = command == "list" || command == "backup";
+    if (!storageCommand && command != "displays" && command != "windows") {
         err << "orvale: unknown command “" << command << "”.\n\n" << kUsage;
         return kUsageError;
     }
@@ -74,6 +78,8 @@ int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostre
         err << "orvale: “" << command << "” takes no arguments.\n\n" << kUsage;
         return kUsageError;
     }
+    if (command == "displays") return runDisplays(out, err);
+    if (command == "windows") return runWindows(out, err);
     try {
         return command == "list" ? list(environment, out) : backup(environment, out);
     } catch (const StorageError& error) {

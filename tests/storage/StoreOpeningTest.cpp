@@ -293,10 +293,15 @@ TEST_F(StoreOpeningTest, AnotherProcessHoldingTheLockBytesStopsRecovery) {
 
 // Every failure on the way through recovery leaves the live set as it was.
 struct RecoveryFault {
+    std::string step;  // names the test case
     Op operation;
     std::string name;
     std::string expected;
 };
+
+void PrintTo(const RecoveryFault& fault, std::ostream* out) {
+    *out << fault.step;
+}
 
 class RecoveryFailureTest : public StoreOpeningTest,
                             public ::testing::WithParamInterface<RecoveryFault> {};
@@ -319,24 +324,25 @@ TEST_P(RecoveryFailureTest, LeavesTheLiveFilesUnchangedOrRestored) {
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, RecoveryFailureTest,
     ::testing::Values(
-        RecoveryFault{Op::copy, "candidate",
+        RecoveryFault{"CopyBackup", Op::copy, "candidate",
                       "Couldn’t recover the database. The backup could not be copied: Input/output "
                       "error"},
-        RecoveryFault{Op::openForLocking, "Orvale.sqlite",
+        RecoveryFault{"OpenForLocking", Op::openForLocking, "Orvale.sqlite",
                       "Storage is unavailable. Exclusive recovery access to the layout database "
                       "could not be established."},
-        RecoveryFault{Op::lockRange, "",
+        RecoveryFault{"LockRange", Op::lockRange, "",
                       "Another app has the layout database open. Close it or try again."},
-        RecoveryFault{Op::link, "corrupt",
+        RecoveryFault{"PreserveDamaged", Op::link, "corrupt",
                       "Couldn’t recover the database. The damaged database could not be "
                       "preserved: Input/output error. No active files were changed."},
-        RecoveryFault{Op::remove, "Orvale.sqlite",
+        RecoveryFault{"MoveDamagedAside", Op::remove, "Orvale.sqlite",
                       "Couldn’t recover the database. The damaged database could not be moved "
                       "aside: Input/output error. No active files were changed."},
-        RecoveryFault{Op::rename, "Orvale.sqlite",
+        RecoveryFault{"InstallReplacement", Op::rename, "Orvale.sqlite",
                       " The replacement could not be installed: Input/output error The original "
                       "files are preserved as " +
-                          kPreserved + "."}));
+                          kPreserved + "."}),
+    [](const ::testing::TestParamInfo<RecoveryFault>& info) { return info.param.step; });
 
 TEST_F(StoreOpeningTest, AFailedInstallKeepsThePreservedCopy) {
     damageWithGoodBackup();

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <ostream>
+#include <vector>
+
+#include "platform/CurrentDisplay.h"
+#include "platform/ScanOutput.h"
+
+namespace orvale::cli {
+
+// `orvale displays`: each connected display, then the display-setup signature.
+int runDisplays(std::ostream& out, std::ostream& err);
+// `orvale windows`: the windows a scan finds now, with what it passed over.
+int runWindows(std::ostream& out, std::ostream& err);
+
+void printDisplays(const std::vector<CurrentDisplay>& displays, std::ostream& out);
+void printScan(const ScanOutput& scan, const std::vector<CurrentDisplay>& displays,
+               std::ostream& out);
+
+}  // namespace orvale::cli

@@ -1,0 +1,165 @@
+#include "platform/x11/Clients.h"
+
+#include <algorithm>
+
+#include "platform/x11/Property.h"
+
+namespace orvale::x11 {
+namespace {
+
+constexpr double kOpaque = 0xFFFFFFFF;
+
+// Without _NET_WM_STRUT_PARTIAL, a plain strut covers whole screen edges.
+std::vector<std::uint32_t> widenedStrut(const std::vector<std::uint32_t>& strut) {
+    if (strut.size() < 4) return {};
+    constexpr std::uint32_t kWhole = 0xFFFFFFFF;
+    return {strut[0], strut[1], strut[2], strut[3], 0, kWhole, 0, kWhole, 0, kWhole, 0, kWhole};
+}
+
+}  // namespace
+
+bool Client::hasState(xcb_atom_t state) const {
+    return std::find(states.begin(), states.end(), state) != states.end();
+}
+
+bool Client::hasType(xcb_atom_t type) const {
+    return std::find(types.begin(), types.end(), type) != types.end();
+}
+
+ClientRequests requestClient(X11Connection& connection, xcb_window_t window) {
+    xcb_connection_t* c = connection.raw();
+    xcb_ewmh_connection_t& ewmh = connection.ewmh();
+    return ClientRequests{
+        .window = window,
+        .pid = requestProperty(c, window, ewmh._NET_WM_PID),
+        .wmClass = requestProperty(c, window, XCB_ATOM_WM_CLASS),
+        .types = requestProperty(c, window, ewmh._NET_WM_WINDOW_TYPE),
+        .states = requestProperty(c, window, ewmh._NET_WM_STATE),
+        .transientFor = requestProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR),
+        .desktop = requestProperty(c, window, ewmh._NET_WM_DESKTOP),
+        .strutPartial = requestProperty(c, window, ewmh._NET_WM_STRUT_PARTIAL),
+        .strut = requestProperty(c, window, ewmh._NET_WM_STRUT),
+        .opacity = requestProperty(c, window, connection.opacityAtom()),
+        .attributes = xcb_get_window_attributes(c, window),
+    };
+}
+
+ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& requests,
+                              Instant deadline) {
+    using Property = ReplyOr<xcb_get_property_reply_t>;
+    const Property pid = connection.reply<xcb_get_property_reply_t>(requests.pid, deadline);
+    const Property wmClass = connection.reply<xcb_get_property_reply_t>(requests.wmClass, deadline);
+    const Property types = connection.reply<xcb_get_property_reply_t>(requests.types, deadline);
+    const Property states = connection.reply<xcb_get_property_reply_t>(requests.states, deadline);
+    const Property transientFor =
+        connection.reply<xcb_get_property_reply_t>(requests.transientFor, deadline);
+    const Property desktop = connection.reply<xcb_get_property_reply_t>(requests.desktop, deadline);
+    const Property strutPartial =
+        connection.reply<xcb_get_property_reply_t>(requests.strutPartial, deadline);
+    const Property strut = connection.reply<xcb_get_property_reply_t>(requests.strut, deadline);
+    const Property opacity = connection.reply<xcb_get_property_reply_t>(requests.opacity, deadline);
+    const auto attributes =
+        connection.reply<xcb_get_window_attributes_reply_t>(requests.attributes, deadline);
+    // Every reply is collected before looking at errors, so none is left queued.
+    for (AXError error :
+         {pid.error, wmClass.error, types.error, states.error, transientFor.error, desktop.error,
+          strutPartial.error, strut.error, opacity.error, attributes.error}) {
+        if (error != AXErrorCode::success) return {std::nullopt, error};
+    }
+
+    Client client;
+    client.window = requests.window;
+    const auto pids = values32(pid);
+    if (!pids.empty() && pids.front() > 0 && pids.front() <= 0x7FFFFFFF) {
+        client.pid = static_cast<std::int32_t>(pids.front());
+        client.hasOwnPid = true;
+    } else {
+        const std::uint32_t creator = connection.creatorOf(requests.window);
+        client.pid = creator == 0 ? -1 : -static_cast<std::int32_t>(creator & 0x7FFFFFFF);
+    }
+    const auto classNames = texts(wmClass);
+    if (!classNames.empty()) client.instanceName = classNames[0];
+    if (classNames.size() > 1) client.className = classNames[1];
+    client.types = values32(types);
+    client.states = values32(states);
+    const auto transient = values32(transientFor);
+    client.transient = !transient.empty() && transient.front() != XCB_NONE;
+    if (const auto values = values32(desktop); !values.empty()) client.desktop = values.front();
+    client.strut = values32(strutPartial);
+    if (client.strut.size() < 12) client.strut = widenedStrut(values32(strut));
+    if (const auto values = values32(opacity); !values.empty()) {
+        client.opacity = values.front() / kOpaque;
+    }
+    client.viewable = attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+    return {std::move(client), AXErrorCode::success};
+}
+
+std::optional<std::vector<xcb_window_t>> readClientWindows(X11Connection& connection,
+                                                           Instant deadline) {
+    auto stacking = connection.reply<xcb_get_property_reply_t>(
+        requestProperty(connection.raw(), connection.root(),
+                        connection.ewmh()._NET_CLIENT_LIST_STACKING),
+        deadline);
+    if (!stacking) return std::nullopt;
+    // The stacking list runs bottom to top.
+    auto windows = values32(stacking);
+    std::reverse(windows.begin(), windows.end());
+    return windows;
+}
+
+std::optional<ClientList> readClients(X11Connection& connection, Instant deadline) {
+    auto currentDesktop = connection.reply<xcb_get_property_reply_t>(
+        requestProperty(connection.raw(), connection.root(),
+                        connection.ewmh()._NET_CURRENT_DESKTOP),
+        deadline);
+    const auto windows = readClientWindows(connection, deadline);
+    if (!windows || !currentDesktop) return std::nullopt;
+
+    std::vector<ClientRequests> requests;
+    requests.reserve(windows->size());
+    for (xcb_window_t window : *windows) requests.push_back(requestClient(connection, window));
+
+    ClientList list;
+    if (const auto values = values32(currentDesktop); !values.empty()) {
+        list.currentDesktop = values.front();
+    }
+    bool timedOut = false;
+    for (const ClientRequests& request : requests) {
+        ValueOr<Client> result = collectClient(connection, request, deadline);
+        if (result.value) {
+            list.clients.push_back(std::move(*result.value));
+        } else if (result.error == AXErrorCode::cannotComplete) {
+            timedOut = true;
+        }
+    }
+    if (timedOut) return std::nullopt;
+    return list;
+}
+
+std::string subroleOf(X11Connection& connection, const Client& client) {
+    const xcb_ewmh_connection_t& ewmh = connection.ewmh();
+    // The first type the window lists that is known wins, as EWMH prescribes.
+    for (xcb_atom_t type : client.types) {
+        if (type == ewmh._NET_WM_WINDOW_TYPE_NORMAL) return "AXStandardWindow";
+        if (type == ewmh._NET_WM_WINDOW_TYPE_DIALOG) return "AXDialog";
+        if (type == ewmh._NET_WM_WINDOW_TYPE_UTILITY || type == ewmh._NET_WM_WINDOW_TYPE_TOOLBAR) {
+            return "AXFloatingWindow";
+        }
+        if (type == ewmh._NET_WM_WINDOW_TYPE_DESKTOP || type == ewmh._NET_WM_WINDOW_TYPE_DOCK ||
+            type == ewmh._NET_WM_WINDOW_TYPE_MENU || type == ewmh._NET_WM_WINDOW_TYPE_SPLASH ||
+            type == ewmh._NET_WM_WINDOW_TYPE_NOTIFICATION ||
+            type == ewmh._NET_WM_WINDOW_TYPE_DROPDOWN_MENU ||
+            type == ewmh._NET_WM_WINDOW_TYPE_POPUP_MENU ||
+            type == ewmh._NET_WM_WINDOW_TYPE_TOOLTIP || type == ewmh._NET_WM_WINDOW_TYPE_COMBO ||
+            type == ewmh._NET_WM_WINDOW_TYPE_DND) {
+            return "AXUnknown";
+        }
+    }
+    return client.transient ? "AXDialog" : "AXStandardWindow";
+}
+
+bool isOrdinaryWindow(X11Connection& connection, const Client& client) {
+    return subroleOf(connection, client) != "AXUnknown";
+}
+
+}  // namespace orvale::x11

@@ -1,0 +1,372 @@
+#include "platform/x11/X11Accessibility.h"
+
+#include <sys/types.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <csignal>
+
+#include "platform/x11/Clients.h"
+#include "platform/x11/Monitors.h"
+#include "platform/x11/Property.h"
+#include "platform/x11/WindowGeometry.h"
+
+namespace orvale::x11 {
+namespace {
+
+// What an element answers within before any timeout is set for it.
+constexpr double kDefaultTimeout = 6.0;
+constexpr auto kPermissionTimeout = std::chrono::seconds(2);
+// However quiet the event stream, a reading is not reused for longer than
+// this, in case a window manager changes something without saying so.
+constexpr auto kReadingLifetime = std::chrono::milliseconds(100);
+
+constexpr std::uint32_t kClientEvents =
+    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+
+bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+bool processExists(std::int32_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+}
+
+// X keeps coordinates in 16 bits and sizes in 15; anything beyond is clamped
+// rather than left to wrap around.
+constexpr double kLargestCoordinate = 32767;
+
+std::uint32_t roundedSize(double value) {
+    return static_cast<std::uint32_t>(
+        roundHalfAwayFromZero(std::clamp(value, 1.0, kLargestCoordinate)));
+}
+
+std::int32_t roundedCoordinate(double value) {
+    return static_cast<std::int32_t>(
+        roundHalfAwayFromZero(std::clamp(value, -kLargestCoordinate - 1, kLargestCoordinate)));
+}
+
+bool isConfigureOf(const xcb_generic_event_t& event, xcb_window_t window) {
+    if ((event.response_type & 0x7F) != XCB_CONFIGURE_NOTIFY) return false;
+    return reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == window;
+}
+
+bool isPropertyChangeOf(const xcb_generic_event_t& event, xcb_window_t window, xcb_atom_t atom) {
+    if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
+    const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+    return notify.window == window && notify.atom == atom;
+}
+
+}  // namespace
+
+bool X11Accessibility::isProcessTrusted() {
+    auto lock = connection_.lock();
+    if (connection_.isBroken()) return false;
+    if (lastTrust_ && checkWindow_ != XCB_NONE && isFresh(*lastTrust_, checkWindow_)) {
+        return lastTrust_->value;
+    }
+    const bool trusted = readWindowManagerSupport();
+    lastTrust_ = Reading<bool>{trusted, connection_.mark(), std::chrono::steady_clock::now()};
+    return trusted;
+}
+
+bool X11Accessibility::readWindowManagerSupport() {
+    const Instant deadline = std::chrono::steady_clock::now() + kPermissionTimeout;
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    // The check window found last time is asked in the same round trip as the
+    // root; only when the root names another one is it asked again.
+    const auto check =
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTING_WM_CHECK);
+    const auto supported =
+        requestProperty(connection_.raw(), connection_.root(), ewmh._NET_SUPPORTED);
+    std::optional<xcb_get_property_cookie_t> self;
+    if (checkWindow_ != XCB_NONE) {
+        self = requestProperty(connection_.raw(), checkWindow_, ewmh._NET_SUPPORTING_WM_CHECK);
+    }
+    const auto checkWindows =
+        values32(connection_.reply<xcb_get_property_reply_t>(check, deadline));
+    const auto atoms = values32(connection_.reply<xcb_get_property_reply_t>(supported, deadline));
+    std::vector<std::uint32_t> selfValues;
+    if (self) selfValues = values32(connection_.reply<xcb_get_property_reply_t>(*self, deadline));
+    if (checkWindows.empty()) return false;
+    if (checkWindows.front() != checkWindow_) {
+        checkWindow_ = checkWindows.front();
+        // The window manager's end destroys its check window, which then
+        // shows up as an event.
+        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_.raw(), checkWindow_, XCB_CW_EVENT_MASK, &events);
+        selfValues = values32(connection_.reply<xcb_get_property_reply_t>(
+            requestProperty(connection_.raw(), checkWindow_, ewmh._NET_SUPPORTING_WM_CHECK),
+            deadline));
+    }
+    // A window manager that died leaves its root property behind; only a
+    // check window that names itself proves it is alive.
+    if (selfValues.empty() || selfValues.front() != checkWindow_) return false;
+    return contains(atoms, ewmh._NET_CLIENT_LIST) &&
+           contains(atoms, ewmh._NET_CLIENT_LIST_STACKING) &&
+           contains(atoms, ewmh._NET_MOVERESIZE_WINDOW) && contains(atoms, ewmh._NET_WM_STATE);
+}
+
+AXError X11Accessibility::setMessagingTimeout(const AXElement& element, double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0) return AXErrorCode::illegalArgument;
+    auto lock = connection_.lock();
+    timeouts_[element] = seconds;
+    return AXErrorCode::success;
+}
+
+Instant X11Accessibility::deadlineFor(const AXElement& element) const {
+    const auto found = timeouts_.find(element);
+    const double timeout = found == timeouts_.end() ? kDefaultTimeout : found->second;
+    return std::chrono::steady_clock::now() +
+           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+               std::chrono::duration<double>(timeout));
+}
+
+AXResult X11Accessibility::copyAttributeValue(const AXElement& element,
+                                              std::string_view attribute) {
+    auto lock = connection_.lock();
+    const Instant deadline = deadlineFor(element);
+    if (element.handle == 0) {
+        if (attribute == AXAttribute::windows) return windowsOf(element.pid, deadline);
+        if (attribute == AXAttribute::role) {
+            return {AXErrorCode::success, std::string("AXApplication")};
+        }
+        return {AXErrorCode::attributeUnsupported, {}};
+    }
+    return windowAttribute(static_cast<xcb_window_t>(element.handle), attribute, deadline);
+}
+
+AXResult X11Accessibility::windowsOf(std::int32_t pid, Instant deadline) {
+    const auto clients = readClients(connection_, deadline);
+    if (!clients) return {AXErrorCode::cannotComplete, {}};
+    std::vector<AXElement> windows;
+    for (const Client& client : clients->clients) {
+        if (client.pid == pid) windows.push_back({pid, client.window});
+    }
+    // A process that has no window and no longer runs is gone; one that runs
+    // without windows simply has none.
+    if (windows.empty() && pid > 0 && !processExists(pid)) {
+        return {AXErrorCode::invalidUIElement, {}};
+    }
+    return {AXErrorCode::success, std::move(windows)};
+}
+
+AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view attribute,
+                                           Instant deadline) {
+    const bool wantsFrame = attribute == AXAttribute::position || attribute == AXAttribute::size;
+    const bool wantsClient = attribute == AXAttribute::role || attribute == AXAttribute::subrole ||
+                             attribute == AXAttribute::minimized;
+    if (!wantsFrame && !wantsClient) return {AXErrorCode::attributeUnsupported, {}};
+
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return {error, {}};
+    if (attribute == AXAttribute::role) return {AXErrorCode::success, std::string("AXWindow")};
+    if (attribute == AXAttribute::subrole) {
+        return {AXErrorCode::success, subroleOf(connection_, current.client)};
+    }
+    if (attribute == AXAttribute::minimized) {
+        return {AXErrorCode::success,
+                current.client.hasState(connection_.ewmh()._NET_WM_STATE_HIDDEN)};
+    }
+    const RectD frame = current.origin.fromRoot(current.geometry.frame());
+    if (attribute == AXAttribute::position) {
+        return {AXErrorCode::success, AXPoint{frame.x, frame.y}};
+    }
+    return {AXErrorCode::success, AXSize{frame.width, frame.height}};
+}
+
+AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute,
+                                            const AXValue& value) {
+    auto lock = connection_.lock();
+    const Instant deadline = deadlineFor(element);
+    if (element.handle == 0 ||
+        (attribute != AXAttribute::position && attribute != AXAttribute::size)) {
+        return AXErrorCode::attributeUnsupported;
+    }
+    const auto window = static_cast<xcb_window_t>(element.handle);
+    if (attribute == AXAttribute::size) {
+        const AXSize* size = std::get_if<AXSize>(&value);
+        if (!size || !std::isfinite(size->width) || !std::isfinite(size->height)) {
+            return AXErrorCode::illegalArgument;
+        }
+        return resize(window, *size, deadline);
+    }
+    const AXPoint* point = std::get_if<AXPoint>(&value);
+    if (!point || !std::isfinite(point->x) || !std::isfinite(point->y)) {
+        return AXErrorCode::illegalArgument;
+    }
+    return move(window, *point, deadline);
+}
+
+bool X11Accessibility::isConstrained(const std::vector<std::uint32_t>& states) {
+    const xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    return contains(states, ewmh._NET_WM_STATE_MAXIMIZED_VERT) ||
+           contains(states, ewmh._NET_WM_STATE_MAXIMIZED_HORZ) ||
+           contains(states, ewmh._NET_WM_STATE_FULLSCREEN);
+}
+
+AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
+    xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    lastReadings_.erase(window);
+    connection_.dropPendingEvents();
+    xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
+                                     XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
+                                     ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
+                                     XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
+                                     XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_FULLSCREEN,
+                                     XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    // The window manager answers by rewriting the state, and with it the
+    // frame extents, which the client size depends on.
+    for (;;) {
+        if (!connection_.waitForEvent(
+                [&](const xcb_generic_event_t& event) {
+                    return isPropertyChangeOf(event, window, ewmh._NET_WM_STATE);
+                },
+                deadline)) {
+            return AXErrorCode::cannotComplete;
+        }
+        const auto states = connection_.reply<xcb_get_property_reply_t>(
+            requestProperty(connection_.raw(), window, ewmh._NET_WM_STATE), deadline);
+        if (!states) return states.error;
+        if (!isConstrained(values32(states))) return AXErrorCode::success;
+    }
+}
+
+template <typename T>
+bool X11Accessibility::isFresh(const Reading<T>& reading, xcb_window_t window) {
+    return std::chrono::steady_clock::now() - reading.taken < kReadingLifetime &&
+           connection_.unchangedSince(window, reading.events);
+}
+
+AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Current& current) {
+    if (const auto found = lastReadings_.find(window);
+        found != lastReadings_.end() && isFresh(found->second, window)) {
+        current = found->second.value;
+        return AXErrorCode::success;
+    }
+    lastReadings_.erase(window);
+    // Selected before reading, so that any later change shows up as an event.
+    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
+    const auto managed =
+        requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
+    const ClientRequests clientRequests = requestClient(connection_, window);
+    const GeometryRequests requests = requestGeometry(connection_, window);
+    const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
+    ValueOr<Client> client = collectClient(connection_, clientRequests, deadline);
+    const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
+    const auto monitors = readMonitors(connection_, deadline);
+    if (!list) return list.error;
+    if (!client.value) return client.error;
+    if (!geometry.value) return geometry.error;
+    if (!contains(values32(list), window)) return AXErrorCode::invalidUIElement;
+    current.client = std::move(*client.value);
+    current.geometry = *geometry.value;
+    current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
+    if (lastReadings_.size() > 256) lastReadings_.clear();
+    lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
+    return AXErrorCode::success;
+}
+
+AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
+                                     std::int32_t y, std::uint32_t width, std::uint32_t height,
+                                     bool expectsChange,
+                                     const std::function<bool(const WindowGeometry&)>& landed,
+                                     const NoticeCheck& landedNotice, Instant deadline) {
+    // A reading stays usable after a resize that changes nothing (a later
+    // move does not depend on the size), never after a move: what a write
+    // achieved is always read afresh.
+    if (expectsChange || (flags & (XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y))) {
+        lastReadings_.erase(window);
+    }
+    connection_.dropPendingEvents();
+    xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
+                                       XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                       static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
+                                       static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
+                                       width, height);
+    xcb_flush(connection_.raw());
+    // When the size hints leave nothing to change, the window manager has
+    // nothing to answer with: the request is sent but not waited for.
+    if (!expectsChange) {
+        return connection_.isBroken() ? AXErrorCode::cannotComplete : AXErrorCode::success;
+    }
+    // A configure event may still be on its way from an earlier request, so
+    // the geometry is read again after each one until it shows this request.
+    bool answered = false;
+    AXError failure = AXErrorCode::success;
+    connection_.waitForEvent(
+        [&](const xcb_generic_event_t& event) {
+            if (!isConfigureOf(event, window)) return false;
+            answered = true;
+            // A window manager's own (synthetic) notice gives root coordinates,
+            // which is enough to tell a move has landed without asking again.
+            const auto& notify = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            if (landedNotice && (event.response_type & 0x80) && landedNotice(notify)) return true;
+            const ValueOr<WindowGeometry> now =
+                collectGeometry(connection_, requestGeometry(connection_, window), deadline);
+            if (!now.value) {
+                failure = now.error;
+                return true;
+            }
+            return landed(*now.value);
+        },
+        deadline);
+    if (failure != AXErrorCode::success) return failure;
+    // Answered but elsewhere (the window manager or the client had the last
+    // word): the caller reads back where it landed.
+    return answered ? AXErrorCode::success : AXErrorCode::cannotComplete;
+}
+
+AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instant deadline) {
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    const bool wasConstrained = isConstrained(current.client.states);
+    if (wasConstrained) {
+        if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
+        if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    }
+    // Leaving a maximised state may change the decorations after the state
+    // itself; the window manager's answer to the first request comes after
+    // both, so a second pass computes the client size from the final extents.
+    for (int pass = 0; pass < (wasConstrained ? 2 : 1); ++pass) {
+        if (pass > 0) {
+            if (const AXError error = readCurrent(window, deadline, current); error) return error;
+        }
+        const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
+        const std::uint32_t width = roundedSize(client.width);
+        const std::uint32_t height = roundedSize(client.height);
+        const SizeD expected =
+            constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
+        const bool expectsChange = expected != current.geometry.clientSize();
+        if (pass > 0 && !expectsChange) break;
+        const AXError error = moveResize(
+            window, XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0,
+            width, height, expectsChange,
+            [&](const WindowGeometry& now) { return now.clientSize() == expected; }, {}, deadline);
+        if (error) return error;
+    }
+    return AXErrorCode::success;
+}
+
+AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instant deadline) {
+    Current current;
+    if (const AXError error = readCurrent(window, deadline, current); error) return error;
+    const RectD target =
+        current.geometry.outerFor(point.x + current.origin.x, point.y + current.origin.y);
+    const std::int32_t x = roundedCoordinate(target.x);
+    const std::int32_t y = roundedCoordinate(target.y);
+    const RectD outer = current.geometry.outer();
+    return moveResize(
+        window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,
+        x != outer.x || y != outer.y,
+        [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
+        [&](const xcb_configure_notify_event_t& notice) {
+            const Extents& decorations = current.geometry.decorations;
+            return notice.x - decorations.left == x && notice.y - decorations.top == y;
+        },
+        deadline);
+}
+
+}  // namespace orvale::x11

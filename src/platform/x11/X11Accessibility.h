@@ -1,0 +1,77 @@
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/Ports.h"
+#include "platform/x11/Clients.h"
+#include "platform/x11/Monitors.h"
+#include "platform/x11/WindowGeometry.h"
+#include "platform/x11/X11Connection.h"
+
+namespace orvale::x11 {
+
+// Applications and their managed windows as accessibility elements. An
+// application element is {pid, 0}; a window element is {pid, client XID}.
+// Every call is bounded by its element's messaging timeout.
+class X11Accessibility final : public Accessibility {
+  public:
+    explicit X11Accessibility(X11Connection& connection) : connection_(connection) {}
+
+    // Granted while an EWMH window manager runs that offers what moving
+    // windows needs.
+    bool isProcessTrusted() override;
+    AXElement applicationElement(std::int32_t pid) override { return {pid, 0}; }
+    AXError setMessagingTimeout(const AXElement& element, double seconds) override;
+    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) override;
+    AXError setAttributeValue(const AXElement& element, std::string_view attribute,
+                              const AXValue& value) override;
+
+  private:
+    bool readWindowManagerSupport();
+    Instant deadlineFor(const AXElement& element) const;
+    AXResult windowsOf(std::int32_t pid, Instant deadline);
+    AXResult windowAttribute(xcb_window_t window, std::string_view attribute, Instant deadline);
+    AXError resize(xcb_window_t window, const AXSize& size, Instant deadline);
+    AXError move(xcb_window_t window, const AXPoint& point, Instant deadline);
+    AXError leaveMaximizedStates(xcb_window_t window, Instant deadline);
+    struct Current {
+        Client client;
+        WindowGeometry geometry;
+        Origin origin;
+    };
+    // Maximised or full screen: states in which the window manager keeps the
+    // size it chose.
+    bool isConstrained(const std::vector<std::uint32_t>& states);
+    using NoticeCheck = std::function<bool(const xcb_configure_notify_event_t&)>;
+    // The window's geometry, after checking that it is still managed.
+    AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
+    // Sends `_NET_MOVERESIZE_WINDOW` and waits for the window manager's answer.
+    AXError moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
+                       std::uint32_t width, std::uint32_t height, bool expectsChange,
+                       const std::function<bool(const WindowGeometry&)>& landed,
+                       const NoticeCheck& landedNotice, Instant deadline);
+
+    X11Connection& connection_;
+    std::unordered_map<AXElement, double> timeouts_;
+    xcb_window_t checkWindow_ = XCB_NONE;
+
+    // The last reading of one window and of the window manager check, reused
+    // while no event has arrived since: the setFrame sequence reads the same
+    // window many times in a row, and each fresh reading costs a round trip.
+    template <typename T>
+    struct Reading {
+        T value;
+        std::uint64_t events = 0;
+        Instant taken;
+    };
+    template <typename T>
+    bool isFresh(const Reading<T>& reading, xcb_window_t window);
+    std::unordered_map<xcb_window_t, Reading<Current>> lastReadings_;
+    std::optional<Reading<bool>> lastTrust_;
+};
+
+}  // namespace orvale::x11

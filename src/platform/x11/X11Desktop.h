@@ -1,0 +1,46 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/x11/X11WindowServer.h"
+#include "platform/x11/X11Workspace.h"
+
+namespace orvale::x11 {
+
+// The X11 backend: the ports over one shared connection.
+class X11Desktop {
+  public:
+    // Nothing when the display cannot be opened.
+    static std::unique_ptr<X11Desktop> open(const char* displayName = nullptr);
+
+    X11Connection& connection() { return *connection_; }
+    X11Accessibility& accessibility() { return accessibility_; }
+    X11WindowServer& windowServer() { return windowServer_; }
+    X11Workspace& workspace() { return workspace_; }
+    X11Screens& screens() { return screens_; }
+
+  private:
+    explicit X11Desktop(std::unique_ptr<X11Connection> connection)
+        : connection_(std::move(connection)),
+          accessibility_(*connection_),
+          windowServer_(*connection_),
+          workspace_(*connection_),
+          screens_(*connection_) {}
+
+    std::unique_ptr<X11Connection> connection_;
+    X11Accessibility accessibility_;
+    X11WindowServer windowServer_;
+    X11Workspace workspace_;
+    X11Screens screens_;
+};
+
+inline std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName) {
+    auto connection = X11Connection::open(displayName);
+    if (!connection) return nullptr;
+    return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(connection)));
+}
+
+}  // namespace orvale::x11

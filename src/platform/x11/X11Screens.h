@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/Ports.h"
+#include "platform/x11/X11Connection.h"
+
+namespace orvale::x11 {
+
+// The RandR 1.5 monitors as screens. A monitor's identity comes from the EDID
+// of its first output; its visible frame leaves out the docks' struts.
+class X11Screens final : public Screens {
+  public:
+    explicit X11Screens(X11Connection& connection) : connection_(connection) {}
+
+    // Empty when the monitors cannot be read.
+    ScreenList screens() override;
+
+  private:
+    X11Connection& connection_;
+};
+
+}  // namespace orvale::x11

@@ -1,0 +1,84 @@
+#include "platform/x11/X11Workspace.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "platform/x11/Clients.h"
+
+namespace orvale::x11 {
+namespace {
+
+constexpr auto kTimeout = std::chrono::seconds(2);
+
+}  // namespace
+
+const DesktopEntries& X11Workspace::entries() {
+    if (!entries_) entries_ = DesktopEntries::load();
+    return *entries_;
+}
+
+std::vector<RunningApplication> X11Workspace::runningApplications() {
+    auto lock = connection_.lock();
+    const auto clients = readClients(connection_, std::chrono::steady_clock::now() + kTimeout);
+    if (!clients) return {};
+    const xcb_atom_t hidden = connection_.ewmh()._NET_WM_STATE_HIDDEN;
+
+    struct Group {
+        std::vector<const Client*> clients;
+    };
+    std::vector<std::pair<std::int32_t, Group>> groups;
+    for (const Client& client : clients->clients) {
+        auto found = std::find_if(groups.begin(), groups.end(),
+                                  [&](const auto& group) { return group.first == client.pid; });
+        if (found == groups.end()) {
+            groups.push_back({client.pid, {}});
+            found = groups.end() - 1;
+        }
+        found->second.clients.push_back(&client);
+    }
+
+    std::vector<RunningApplication> applications;
+    for (const auto& [pid, group] : groups) {
+        RunningApplication application;
+        application.pid = pid;
+        const auto named = std::find_if(group.clients.begin(), group.clients.end(),
+                                        [](const Client* c) { return !c->className.empty(); });
+        if (named != group.clients.end()) {
+            const Client& client = **named;
+            if (const auto* entry = entries().find(client.className, client.instanceName)) {
+                application.bundleID = entry->id;
+                application.localizedName = entry->name;
+            } else {
+                application.bundleID = client.className;
+                application.localizedName = client.className;
+            }
+        }
+        const bool hasNormalWindow = std::any_of(
+            group.clients.begin(), group.clients.end(),
+            [&](const Client* c) { return subroleOf(connection_, *c) == "AXStandardWindow"; });
+        application.activationPolicy =
+            hasNormalWindow ? ActivationPolicy::regular : ActivationPolicy::accessory;
+        application.isHidden = std::all_of(group.clients.begin(), group.clients.end(),
+                                           [&](const Client* c) { return c->hasState(hidden); });
+        applications.push_back(std::move(application));
+    }
+    return applications;
+}
+
+std::optional<RunningApplication> X11Workspace::runningApplication(std::int32_t pid) {
+    for (RunningApplication& application : runningApplications()) {
+        if (application.pid == pid) return std::move(application);
+    }
+    return std::nullopt;
+}
+
+std::int32_t X11Workspace::ownProcessID() {
+    return static_cast<std::int32_t>(::getpid());
+}
+
+std::optional<std::string> X11Workspace::ownBundleID() {
+    return std::string("orvale");
+}
+
+}  // namespace orvale::x11

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "model/Geometry.h"
+#include "platform/x11/ChildProcess.h"
+#include "platform/x11/X11Connection.h"
+#include "support/TemporaryFolder.h"
+
+namespace orvale::testing {
+
+// A private X server on a free display number, optionally with openbox and
+// real clients, all stopped when the session ends. Waits are for the
+// server's and the window manager's answers, each bounded by a generous limit.
+class XSession {
+  public:
+    // Xvfb with one screen of the given size.
+    static std::unique_ptr<XSession> startXvfb(int width, int height);
+    // Xorg with the dummy video driver, whose outputs can be switched on and
+    // off. Nothing (and the test should skip) when Xorg cannot run here.
+    static std::unique_ptr<XSession> startXorgDummy();
+    ~XSession();
+
+    const std::string& display() const { return display_; }
+    std::map<std::string, std::string> environment() const { return {{"DISPLAY", display_}}; }
+    // The session's own connection, used to watch for answers.
+    x11::X11Connection& connection() { return *connection_; }
+
+    // Runs a program against this display to its end; returns its output.
+    std::string run(const std::vector<std::string>& arguments);
+
+    void startWindowManager();
+    void stopWindowManager() { windowManager_.reset(); }
+    ChildProcess& windowManager() { return *windowManager_; }
+
+    struct Client {
+        ChildProcess* process;
+        xcb_window_t window;
+    };
+    // Starts an X client called `name` (its WM_CLASS instance) and waits until
+    // the window manager shows it.
+    Client startClient(std::vector<std::string> arguments, const std::string& name);
+
+    // Re-checks `condition` after every event on the root window and on the
+    // clients until it holds; false after the limit.
+    bool waitUntil(const std::function<bool()>& condition,
+                   std::chrono::seconds limit = std::chrono::seconds(20));
+
+    // The managed client windows (_NET_CLIENT_LIST).
+    std::vector<xcb_window_t> managedWindows();
+    std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
+    xcb_atom_t atom(const std::string& name);
+    bool isViewable(xcb_window_t window);
+    void watch(xcb_window_t window);
+    // Asks the window manager to minimise a window, the way its client would
+    // (ICCCM WM_CHANGE_STATE).
+    void iconify(xcb_window_t window);
+
+  private:
+    XSession() = default;
+    static std::unique_ptr<XSession> start(const std::vector<std::string>& server);
+
+    TemporaryFolder folder_;
+    std::string display_;
+    std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> windowManager_;
+    std::vector<std::unique_ptr<ChildProcess>> clients_;
+    std::unique_ptr<x11::X11Connection> connection_;
+};
+
+// A window's frame as the X tools see it: xwininfo's absolute geometry grown
+// by the frame extents xprop shows, shifted into the global space by `origin`.
+RectD frameFromTools(XSession& session, xcb_window_t window, double originX, double originY);
+
+std::string hex(xcb_window_t window);
+
+}  // namespace orvale::testing
