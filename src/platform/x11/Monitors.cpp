@@ -3,9 +3,19 @@
 namespace orvale::x11 {
 
 std::optional<std::vector<Monitor>> readMonitors(X11Connection& connection, Instant deadline) {
+    return collectMonitors(connection, requestMonitors(connection), deadline);
+}
+
+std::optional<xcb_randr_get_monitors_cookie_t> requestMonitors(X11Connection& connection) {
     if (!connection.hasMonitors()) return std::nullopt;
-    auto reply = connection.reply<xcb_randr_get_monitors_reply_t>(
-        xcb_randr_get_monitors(connection.raw(), connection.root(), 1), deadline);
+    return xcb_randr_get_monitors(connection.raw(), connection.root(), 1);
+}
+
+std::optional<std::vector<Monitor>> collectMonitors(
+    X11Connection& connection, const std::optional<xcb_randr_get_monitors_cookie_t>& request,
+    Instant deadline) {
+    if (!request) return std::nullopt;
+    auto reply = connection.reply<xcb_randr_get_monitors_reply_t>(*request, deadline);
     if (!reply) return std::nullopt;
     std::vector<Monitor> monitors;
     for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.reply.get()); it.rem > 0;

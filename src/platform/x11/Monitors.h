@@ -22,6 +22,13 @@ struct Monitor {
 // The active monitors in RandR's order; nothing when they cannot be read.
 std::optional<std::vector<Monitor>> readMonitors(X11Connection& connection, Instant deadline);
 
+// The same read in two halves, so that it can share a round trip with other
+// requests: nothing is sent when the server has no monitors.
+std::optional<xcb_randr_get_monitors_cookie_t> requestMonitors(X11Connection& connection);
+std::optional<std::vector<Monitor>> collectMonitors(
+    X11Connection& connection, const std::optional<xcb_randr_get_monitors_cookie_t>& request,
+    Instant deadline);
+
 // The monitor RandR calls primary; the first one when none is marked.
 const Monitor* primaryMonitor(const std::vector<Monitor>& monitors);
 

@@ -253,10 +253,11 @@ AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Cur
         requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
     const ClientRequests clientRequests = requestClient(connection_, window);
     const GeometryRequests requests = requestGeometry(connection_, window);
+    const auto monitorsRequest = requestMonitors(connection_);
     const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
     ValueOr<Client> client = collectClient(connection_, clientRequests, deadline);
     const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
-    const auto monitors = readMonitors(connection_, deadline);
+    const auto monitors = collectMonitors(connection_, monitorsRequest, deadline);
     if (!list) return list.error;
     if (!client.value) return client.error;
     if (!geometry.value) return geometry.error;
@@ -264,9 +265,13 @@ AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Cur
     current.client = std::move(*client.value);
     current.geometry = *geometry.value;
     current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
+    remember(window, current);
+    return AXErrorCode::success;
+}
+
+void X11Accessibility::remember(xcb_window_t window, const Current& current) {
     if (lastReadings_.size() > 256) lastReadings_.clear();
     lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
-    return AXErrorCode::success;
 }
 
 AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
@@ -358,15 +363,26 @@ AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instan
     const std::int32_t x = roundedCoordinate(target.x);
     const std::int32_t y = roundedCoordinate(target.y);
     const RectD outer = current.geometry.outer();
-    return moveResize(
+    // Geometry read from the server after the window manager answered is as
+    // good as a fresh reading, so the read-back that follows a write reuses it.
+    std::optional<WindowGeometry> landedAt;
+    const AXError error = moveResize(
         window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,
         x != outer.x || y != outer.y,
-        [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
+        [&](const WindowGeometry& now) {
+            if (now.outer().x != x || now.outer().y != y) return false;
+            landedAt = now;
+            return true;
+        },
         [&](const xcb_configure_notify_event_t& notice) {
             const Extents& decorations = current.geometry.decorations;
             return notice.x - decorations.left == x && notice.y - decorations.top == y;
         },
         deadline);
+    if (error == AXErrorCode::success && landedAt) {
+        remember(window, Current{current.client, *landedAt, current.origin});
+    }
+    return error;
 }
 
 }  // namespace orvale::x11

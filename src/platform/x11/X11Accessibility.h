@@ -50,6 +50,8 @@ class X11Accessibility final : public Accessibility {
     // The window's geometry, after checking that it is still managed.
     AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
     // Sends `_NET_MOVERESIZE_WINDOW` and waits for the window manager's answer.
+    // Keeps a reading taken now for reuse until an event says it changed.
+    void remember(xcb_window_t window, const Current& current);
     AXError moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
                        std::uint32_t width, std::uint32_t height, bool expectsChange,
                        const std::function<bool(const WindowGeometry&)>& landed,

@@ -179,6 +179,10 @@ void X11Connection::note(const xcb_generic_event_t& event) {
         case XCB_REPARENT_NOTIFY:
             window = reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window;
             break;
+        case XCB_CLIENT_MESSAGE:
+            // Requests to the window manager, ours included (they are sent to
+            // the root, where we listen): what they change arrives as other events.
+            return;
         case XCB_PROPERTY_NOTIFY: {
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             window = notify.window;
