@@ -14,7 +14,7 @@ inline constexpr int kFailure = 1;
 inline constexpr int kUsageError = 2;
 
 // Runs `orvale` with the arguments after the program name. The store lives
-// under the data folder that `environment` names (Part 2.4), so tests point it
+// under the data folder that `environment` names, so tests point it
 // at a temporary folder. A failure prints the error's description and its
 // recovery suggestion to `err` and returns kFailure; a usage error returns
 // kUsageError.

@@ -10,7 +10,7 @@
 #include "storage/StorePaths.h"
 
 // The layout database's schema, its upgrades, the read-only probe that opens an
-// existing file first, and the strict loaders (Part 2.2). Loading is strict:
+// existing file first, and the strict loaders. Loading is strict:
 // one bad row fails the whole load with StorageError::readFailed naming what is
 // wrong; no partial list is returned.
 namespace orvale::LayoutSchema {

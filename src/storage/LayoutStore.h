@@ -44,7 +44,7 @@ struct StorageOpenResult {
 };
 
 // The layout database: the one live connection, every change to layouts and
-// exclusions (Part 2.3), the backup and the reset (Part 2.4).
+// exclusions, the backup and the reset.
 //
 // Thread safety: every operation takes the store's mutex for its whole run, so
 // operations run one at a time, never concurrently, and may be called from any
@@ -53,7 +53,7 @@ struct StorageOpenResult {
 // operations throw StorageError or SQLiteFailure.
 class LayoutStore {
   public:
-    // Decides which database file to use and in what state (Part 2.4): a new
+    // Decides which database file to use and in what state: a new
     // empty library, the existing file (upgraded if needed), the last good
     // backup in place of a damaged file, or a clean slate with the damaged files
     // kept aside; adopts the previous name's folder. Nothing else may touch the

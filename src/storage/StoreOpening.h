@@ -10,7 +10,7 @@ namespace orvale {
 
 // The decision procedure of LayoutStore::open and the file work around it:
 // recovery with preserved damaged sets, the recovery lock, verified backups,
-// the reset marker and the reset (Part 2.4). Internal to the storage library;
+// the reset marker and the reset. Internal to the storage library;
 // LayoutStore is its only caller. Every failure path leaves the live file set
 // unchanged or restored to its previous names, and deletes temporary and
 // candidate files.

@@ -49,7 +49,7 @@ class StoreOpeningTest : public ::testing::Test {
   protected:
     // Two layouts, a backup of them, and then a damaged database.
     void damageWithGoodBackup() {
-        harness.seed(2);
+        harness.addLayouts(2);
         harness.open().store->backupNow();
         writeFile(harness.paths.database, kGarbage);
     }
@@ -178,7 +178,7 @@ TEST_F(StoreOpeningTest, Version4IsRefusedAndLeftByteForByte) {
 }
 
 TEST_F(StoreOpeningTest, AValidationFailureOfACurrentFileIsRaisedAndTheFileKept) {
-    harness.seed(1);
+    harness.addLayouts(1);
     rawSQL(harness.paths.database, "UPDATE windows SET subrole = ''");
     const std::string before = readFile(harness.paths.database);
     const StorageError error = openFailure(harness);
@@ -238,7 +238,7 @@ TEST_F(StoreOpeningTest, WithoutABackupACleanSlateKeepsTheOriginals) {
 }
 
 TEST_F(StoreOpeningTest, ABackupThatFailsItsChecksStopsRecoveryAndLeavesTheDatabase) {
-    harness.seed(1);
+    harness.addLayouts(1);
     writeFile(harness.paths.database, kGarbage);
     writeFile(harness.paths.backup, kGarbage + "backup");
     const StorageError error = openFailure(harness);
@@ -356,7 +356,7 @@ TEST_F(StoreOpeningTest, AFailedInstallKeepsThePreservedCopy) {
 
 TEST_F(StoreOpeningTest, LegacyDataIsAdoptedExactlyOnce) {
     StoreHarness legacyMaker;
-    legacyMaker.seed(3);
+    legacyMaker.addLayouts(3);
     legacyMaker.open().store->backupNow();
     const fs::path legacy = harness.paths.legacyDirectory();
     fs::create_directories(legacy);
@@ -387,7 +387,7 @@ TEST_F(StoreOpeningTest, LegacyDataIsAdoptedExactlyOnce) {
 TEST_F(StoreOpeningTest, AFailedAdoptionCopiesNothing) {
     const fs::path legacy = harness.paths.legacyDirectory();
     StoreHarness legacyMaker;
-    legacyMaker.seed(1);
+    legacyMaker.addLayouts(1);
     fs::create_directories(legacy);
     fs::copy_file(legacyMaker.paths.database, legacy / "layouts.sqlite");
     writeFile(legacy / "layouts.backup.sqlite", "backup");
@@ -401,7 +401,7 @@ TEST_F(StoreOpeningTest, AFailedAdoptionCopiesNothing) {
 }
 
 TEST_F(StoreOpeningTest, BackupNowWritesAVerifiedSingleFile) {
-    harness.seed(2);
+    harness.addLayouts(2);
     writeFile(fs::path(harness.paths.backup.string() + ".tmp-stale"), "old attempt");
     writeFile(harness.paths.resetMarker, "pending");
     auto result = harness.open();
@@ -414,7 +414,7 @@ TEST_F(StoreOpeningTest, BackupNowWritesAVerifiedSingleFile) {
 }
 
 TEST_F(StoreOpeningTest, AFailedBackupKeepsThePreviousOne) {
-    harness.seed(1);
+    harness.addLayouts(1);
     auto result = harness.open();
     result.store->backupNow();
     const std::string before = readFile(harness.paths.backup);
@@ -438,7 +438,7 @@ TEST_F(StoreOpeningTest, AFailedBackupKeepsThePreviousOne) {
 }
 
 TEST_F(StoreOpeningTest, ResetClearsEverythingAndBacksUpTheCleanState) {
-    harness.seed(2);
+    harness.addLayouts(2);
     auto result = harness.open();
     result.store->addExclusion("org.x", "X");
     result.store->backupNow();
@@ -450,7 +450,7 @@ TEST_F(StoreOpeningTest, ResetClearsEverythingAndBacksUpTheCleanState) {
 }
 
 TEST_F(StoreOpeningTest, AResetThatCannotStartDeletesNothing) {
-    harness.seed(2);
+    harness.addLayouts(2);
     auto result = harness.open();
     harness.files->fail(Op::writeFile, "reset-pending");
     try {
@@ -467,7 +467,7 @@ TEST_F(StoreOpeningTest, AResetThatCannotStartDeletesNothing) {
 }
 
 TEST_F(StoreOpeningTest, AResetWhoseBackupFailsIsFinishedByTheNextOpen) {
-    harness.seed(2);
+    harness.addLayouts(2);
     auto result = harness.open();
     harness.files->fail(Op::rename, "Orvale.backup.sqlite");
     const auto warning = result.store->resetDatabase();
@@ -498,7 +498,7 @@ TEST_F(StoreOpeningTest, AResetWhoseBackupFailsIsFinishedByTheNextOpen) {
 }
 
 TEST_F(StoreOpeningTest, AResetWhoseCleanupFailsWarnsAndKeepsTheMarker) {
-    harness.seed(1);
+    harness.addLayouts(1);
     auto result = harness.open();
     harness.files->fail(Op::remove, "reset-pending");
     const auto warning = result.store->resetDatabase();

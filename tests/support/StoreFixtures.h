@@ -45,7 +45,7 @@ struct StoreHarness {
     StorageOpenResult open() { return LayoutStore::open(paths, services()); }
 
     // Opens, adds `count` one-window layouts named "Layout 0" …, and closes.
-    void seed(int count) {
+    void addLayouts(int count) {
         auto result = open();
         for (int i = 0; i < count; ++i) {
             const auto display = sampleDisplay(7);
