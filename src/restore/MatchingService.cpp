@@ -6,14 +6,14 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
-#include "restore/WindowIdentity.h"
+#include "platform/AXTypes.h"
 
 namespace orvale::MatchingService {
 namespace {
 
 using Windows = std::vector<WindowReferencePtr>;
 using Matched = std::unordered_map<Uuid, WindowReferencePtr>;
-using Used = std::unordered_set<WindowIdentity>;
+using Used = std::unordered_set<AXElement>;
 using Predicate = std::function<bool(const WindowEntry&, const WindowReference&)>;
 
 bool hasHostname(const std::optional<std::string>& hostname) {
@@ -34,15 +34,15 @@ void assignUniquely(const std::vector<const WindowEntry*>& entries, const Window
 
     Windows pool;
     for (const auto& window : windows) {
-        if (!used.contains(WindowIdentity::of(*window))) pool.push_back(window);
+        if (!used.contains(window->element)) pool.push_back(window);
     }
-    std::vector<std::unordered_set<WindowIdentity>> claimed(entries.size());
+    std::vector<std::unordered_set<AXElement>> claimed(entries.size());
     std::vector<Windows> claims(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i) {
         for (const auto& window : pool) {
             if (predicate(*entries[i], *window)) {
                 claims[i].push_back(window);
-                claimed[i].insert(WindowIdentity::of(*window));
+                claimed[i].insert(window->element);
             }
         }
     }
@@ -55,12 +55,12 @@ void assignUniquely(const std::vector<const WindowEntry*>& entries, const Window
             WindowReferencePtr only;
             int left = 0;
             for (const auto& window : claims[i]) {
-                if (used.contains(WindowIdentity::of(*window))) continue;
+                if (used.contains(window->element)) continue;
                 only = window;
                 ++left;
             }
             if (left != 1) continue;
-            const WindowIdentity identity = WindowIdentity::of(*only);
+            const AXElement identity = only->element;
             bool contested = false;
             for (std::size_t j = 0; j < entries.size() && !contested; ++j) {
                 contested =
@@ -107,9 +107,9 @@ MatchResolution resolve(const std::vector<WindowEntry>& entries, const Windows& 
         const auto choice = preferred.find(entry->id);
         if (choice == preferred.end() || !choice->second) continue;
         const WindowReferencePtr& window = choice->second;
-        if (used.contains(WindowIdentity::of(*window)) || !isCompatible(*entry, *window)) continue;
+        if (used.contains(window->element) || !isCompatible(*entry, *window)) continue;
         matched[entry->id] = window;
-        used.insert(WindowIdentity::of(*window));
+        used.insert(window->element);
     }
 
     std::vector<const WindowEntry*> remaining;
@@ -143,7 +143,7 @@ MatchResolution resolve(const std::vector<WindowEntry>& entries, const Windows& 
         if (matched.contains(entry->id)) continue;
         Windows candidates;
         for (const auto& window : available) {
-            if (!used.contains(WindowIdentity::of(*window)) && isCompatible(*entry, *window)) {
+            if (!used.contains(window->element) && isCompatible(*entry, *window)) {
                 candidates.push_back(window);
             }
         }
@@ -158,9 +158,9 @@ MatchResolution resolve(const std::vector<WindowEntry>& entries, const Windows& 
 }
 
 std::unordered_set<Uuid> duplicateExplicitEntryIDs(const Matched& preferred) {
-    std::unordered_map<WindowIdentity, std::vector<Uuid>> byWindow;
+    std::unordered_map<AXElement, std::vector<Uuid>> byWindow;
     for (const auto& [entryID, window] : preferred) {
-        if (window) byWindow[WindowIdentity::of(*window)].push_back(entryID);
+        if (window) byWindow[window->element].push_back(entryID);
     }
     std::unordered_set<Uuid> duplicates;
     for (const auto& [identity, entryIDs] : byWindow) {

@@ -6,7 +6,6 @@
 #include "platform/DisplayPlacement.h"
 #include "restore/MoveClassification.h"
 #include "restore/OutcomeTexts.h"
-#include "restore/WindowIdentity.h"
 
 namespace orvale {
 namespace {
@@ -50,10 +49,12 @@ std::optional<UndoTarget> undoTarget(const UndoWindow& window,
 }
 
 std::vector<UndoWindow> dedupe(const std::vector<UndoWindow>& windows) {
-    std::unordered_set<WindowIdentity> seen;
+    // The element names the live window (its process included); two scans of
+    // one window give references with different ids but the same element.
+    std::unordered_set<AXElement> seen;
     std::vector<UndoWindow> unique;
     for (const auto& window : windows) {
-        if (seen.insert(WindowIdentity::of(window.reference)).second) unique.push_back(window);
+        if (seen.insert(window.reference.element).second) unique.push_back(window);
     }
     return unique;
 }
@@ -61,10 +62,9 @@ std::vector<UndoWindow> dedupe(const std::vector<UndoWindow>& windows) {
 void mergeInto(UndoSnapshot& snapshot, const std::vector<UndoWindow>& records,
                const std::string& layoutName, Timestamp date) {
     for (const auto& record : records) {
-        const WindowIdentity identity = WindowIdentity::of(record.reference);
         const auto stored = std::find_if(
             snapshot.entries.begin(), snapshot.entries.end(),
-            [&](const auto& w) { return WindowIdentity::of(w.reference) == identity; });
+            [&](const auto& w) { return w.reference.element == record.reference.element; });
         if (stored != snapshot.entries.end()) {
             stored->reference = record.reference;
         } else {
