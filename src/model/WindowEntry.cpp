@@ -4,9 +4,13 @@
 
 namespace orvale {
 
-std::string WindowEntry::label() const {
+std::string windowLabel(const std::string& appName, const std::optional<std::string>& hostname) {
     if (!hostname || hostname->empty()) return appName;
     return appName + " — " + *hostname;
+}
+
+std::string WindowEntry::label() const {
+    return windowLabel(appName, hostname);
 }
 
 std::string WindowEntry::geometryDescription() const {

@@ -8,6 +8,10 @@
 
 namespace orvale {
 
+// How a window is named to the user: "App", or "App — host" for a browser
+// window with a known host.
+std::string windowLabel(const std::string& appName, const std::optional<std::string>& hostname);
+
 // One saved window: enough identity to find a matching window again, and its
 // frame relative to the visible area of the layout display it was on.
 struct WindowEntry {

@@ -1,10 +1,11 @@
 #include "platform/WindowReference.h"
 
+#include "model/WindowEntry.h"
+
 namespace orvale {
 
 std::string WindowReference::safeLabel() const {
-    if (!hostname || hostname->empty()) return appName;
-    return appName + " — " + *hostname;
+    return windowLabel(appName, hostname);
 }
 
 WindowReference WindowReference::updating(const RectD& newFrame,
