@@ -100,18 +100,10 @@ constexpr std::string_view kUpgradeFromVersion2 =
 constexpr const char* kClosed = "The database is closed.";
 
 void runStep(SQLiteDatabase& database, std::string_view statements, std::int64_t reached) {
-    database.execute("BEGIN IMMEDIATE;");
-    try {
+    inImmediateTransaction(database, [&] {
         database.execute(statements);
         database.execute("PRAGMA user_version = " + std::to_string(reached) + ";");
-        database.execute("COMMIT;");
-    } catch (...) {
-        try {
-            database.execute("ROLLBACK;");
-        } catch (...) {
-        }
-        throw;
-    }
+    });
 }
 
 [[noreturn]] void readFailed(const std::string& message) {

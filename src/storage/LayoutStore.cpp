@@ -11,6 +11,21 @@
 namespace orvale {
 namespace {
 
+// A display's measured values, in the column order the displays table keeps
+// them: frame, visible frame, pixel size, scale and whether it is primary.
+void bindMeasurements(SQLiteStatement& statement, int first, const DisplaySnapshot& display) {
+    int index = first;
+    for (const RectD* rect : {&display.frame, &display.visibleFrame}) {
+        for (double value : {rect->x, rect->y, rect->width, rect->height}) {
+            statement.bindDouble(index++, value);
+        }
+    }
+    statement.bindInteger(index++, display.pixelWidth);
+    statement.bindInteger(index++, display.pixelHeight);
+    statement.bindDouble(index++, display.scale);
+    statement.bindInteger(index, display.isPrimary ? 1 : 0);
+}
+
 void validateForWrite(const std::vector<DisplaySnapshot>& displays,
                       const std::vector<WindowEntry>& entries) {
     if (displays.empty()) {
@@ -65,27 +80,6 @@ StorageOpenResult LayoutStore::open(const StorePaths& paths, StoreServices servi
     return StoreOpening::open(paths, std::move(services));
 }
 
-template <typename Body>
-auto LayoutStore::inTransaction(Body body) {
-    database_->execute("BEGIN IMMEDIATE;");
-    try {
-        if constexpr (std::is_void_v<decltype(body())>) {
-            body();
-            database_->execute("COMMIT;");
-        } else {
-            auto result = body();
-            database_->execute("COMMIT;");
-            return result;
-        }
-    } catch (...) {
-        try {
-            database_->execute("ROLLBACK;");
-        } catch (...) {
-        }
-        throw;
-    }
-}
-
 bool LayoutStore::layoutExists(const Uuid& id) {
     SQLiteStatement statement(*database_, "SELECT 1 FROM layouts WHERE id = ? LIMIT 1");
     statement.bindText(1, id.text());
@@ -126,18 +120,7 @@ void LayoutStore::insertDisplays(const std::vector<DisplaySnapshot>& displays,
         insert.bindInteger(5, display.identity.model);
         insert.bindInteger(6, display.identity.serial);
         insert.bindInteger(7, display.identity.unit);
-        insert.bindDouble(8, display.frame.x);
-        insert.bindDouble(9, display.frame.y);
-        insert.bindDouble(10, display.frame.width);
-        insert.bindDouble(11, display.frame.height);
-        insert.bindDouble(12, display.visibleFrame.x);
-        insert.bindDouble(13, display.visibleFrame.y);
-        insert.bindDouble(14, display.visibleFrame.width);
-        insert.bindDouble(15, display.visibleFrame.height);
-        insert.bindInteger(16, display.pixelWidth);
-        insert.bindInteger(17, display.pixelHeight);
-        insert.bindDouble(18, display.scale);
-        insert.bindInteger(19, display.isPrimary ? 1 : 0);
+        bindMeasurements(insert, 8, display);
         insert.bindInteger(20, display.frameInferred ? 1 : 0);
         insert.run();
     }
@@ -190,7 +173,7 @@ Layout LayoutStore::createLayout(std::string_view name,
     if (normalized.empty()) throw StorageError::invalidName();
     if (entries.empty()) throw StorageError::emptyLayout();
     validateForWrite(displays, entries);
-    return inTransaction([&] {
+    return inImmediateTransaction(*database_, [&] {
         if (layoutNameExists(normalized, std::nullopt)) {
             throw StorageError::duplicateName(normalized);
         }
@@ -227,7 +210,7 @@ bool LayoutStore::replaceLayoutContent(const Uuid& id, const std::vector<Display
     validateForWrite(displays, entries);
     const std::string signature = Topology::signature(displays);
     const std::string text = id.text();
-    return inTransaction([&] {
+    return inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         bool removeLink = false;
         {
@@ -266,7 +249,7 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
     std::lock_guard lock(mutex_);
     const std::string normalized = normalizedLayoutName(name);
     if (normalized.empty()) throw StorageError::invalidName();
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         if (layoutNameExists(normalized, id)) throw StorageError::duplicateName(normalized);
         SQLiteStatement update(*database_,
@@ -280,7 +263,7 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
 
 void LayoutStore::deleteLayout(const Uuid& id) {
     std::lock_guard lock(mutex_);
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement remove(*database_, "DELETE FROM layouts WHERE id = ?");
         remove.bindText(1, id.text());
@@ -291,7 +274,7 @@ void LayoutStore::deleteLayout(const Uuid& id) {
 void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
     std::lock_guard lock(mutex_);
     const std::string layout = layoutID.text();
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(layoutID)) throw StorageError::layoutNotFound();
         {
             SQLiteStatement count(*database_, "SELECT COUNT(*) FROM windows WHERE layout_id = ?");
@@ -329,7 +312,7 @@ void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
 
 void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& shortcut) {
     std::lock_guard lock(mutex_);
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET shortcut_key_code = ?, shortcut_modifiers = ?, "
@@ -344,7 +327,7 @@ void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& 
 void LayoutStore::updateAutomation(const Uuid& id, bool enabled,
                                    const std::optional<std::string>& signature) {
     std::lock_guard lock(mutex_);
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET automation_enabled = ?, "
@@ -363,7 +346,7 @@ void LayoutStore::reassociateAutomation(const Uuid& id,
     std::lock_guard lock(mutex_);
     validateForWrite(displays, {});
     const std::string text = id.text();
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(
             *database_,
@@ -375,18 +358,7 @@ void LayoutStore::reassociateAutomation(const Uuid& id,
             " WHERE layout_id = ? AND display_key = ?");
         for (const DisplaySnapshot& display : displays) {
             update.reset();
-            update.bindDouble(1, display.frame.x);
-            update.bindDouble(2, display.frame.y);
-            update.bindDouble(3, display.frame.width);
-            update.bindDouble(4, display.frame.height);
-            update.bindDouble(5, display.visibleFrame.x);
-            update.bindDouble(6, display.visibleFrame.y);
-            update.bindDouble(7, display.visibleFrame.width);
-            update.bindDouble(8, display.visibleFrame.height);
-            update.bindInteger(9, display.pixelWidth);
-            update.bindInteger(10, display.pixelHeight);
-            update.bindDouble(11, display.scale);
-            update.bindInteger(12, display.isPrimary ? 1 : 0);
+            bindMeasurements(update, 1, display);
             update.bindText(13, text);
             update.bindText(14, display.key());
             update.run();
@@ -409,7 +381,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
     if (bundleID.empty() || appName.empty()) {
         throw StorageError::writeFailed("An app identity is required.");
     }
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         SQLiteStatement insert(*database_,
                                "INSERT INTO exclusions (bundle_id, app_name, created_at)\n"
                                "VALUES (?, ?, ?)\n"
@@ -423,7 +395,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
 
 void LayoutStore::removeExclusion(std::string_view bundleID) {
     std::lock_guard lock(mutex_);
-    inTransaction([&] {
+    inImmediateTransaction(*database_, [&] {
         SQLiteStatement remove(*database_, "DELETE FROM exclusions WHERE bundle_id = ?");
         remove.bindText(1, bundleID);
         remove.run();

@@ -101,8 +101,6 @@ class LayoutStore {
     LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
                 std::unique_ptr<SQLiteDatabase> database, StoreServices services);
 
-    template <typename Body>
-    auto inTransaction(Body body);
     double now() const { return services_.clock().secondsSince1970; }
     bool layoutExists(const Uuid& id);
     bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "storage/StorageError.h"
 
@@ -101,5 +102,30 @@ class SQLiteStatement {
     SQLiteDatabase& database_;
     sqlite3_stmt* statement_ = nullptr;
 };
+
+// Runs `body` in one "BEGIN IMMEDIATE" transaction, committed when it returns
+// and rolled back when it throws. The body's error is the one that reaches the
+// caller; should the rollback itself fail, SQLite rolls back the open
+// transaction when the connection closes.
+template <typename Body>
+auto inImmediateTransaction(SQLiteDatabase& database, Body body) -> decltype(body()) {
+    database.execute("BEGIN IMMEDIATE;");
+    try {
+        if constexpr (std::is_void_v<decltype(body())>) {
+            body();
+            database.execute("COMMIT;");
+        } else {
+            auto result = body();
+            database.execute("COMMIT;");
+            return result;
+        }
+    } catch (...) {
+        try {
+            database.execute("ROLLBACK;");
+        } catch (...) {
+        }
+        throw;
+    }
+}
 
 }  // namespace orvale

@@ -562,19 +562,11 @@ std::optional<std::string> StoreOpening::resetDatabase(LayoutStore& store) {
                                         std::string(error.what()));
     }
     try {
-        database.execute("BEGIN IMMEDIATE;");
-        try {
+        inImmediateTransaction(database, [&] {
             database.execute(
                 "DELETE FROM windows;DELETE FROM displays;DELETE FROM layouts;"
                 "DELETE FROM exclusions;");
-            database.execute("COMMIT;");
-        } catch (...) {
-            try {
-                database.execute("ROLLBACK;");
-            } catch (...) {
-            }
-            throw;
-        }
+        });
     } catch (...) {
         // The data is intact: back it up and clear the marker before reporting.
         completePendingResetBackup(c, database, std::nullopt);
