@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <map>
 
+#include "model/Clock.h"
 #include "platform/DisplayService.h"
-#include "platform/SystemClock.h"
 #include "platform/WindowService.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XSession.h"

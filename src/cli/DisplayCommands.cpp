@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 
+#include "model/Clock.h"
 #include "platform/CaptureError.h"
 #include "platform/DisplayPlacement.h"
 #include "platform/DisplayService.h"
-#include "platform/SystemClock.h"
 #include "platform/WindowService.h"
 #include "platform/x11/X11Desktop.h"
 

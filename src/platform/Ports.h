@@ -5,13 +5,13 @@
 // interface; backends (the simulated desktop for tests, X11 for the program)
 // implement them. Values are exactly those the logic relies on, nothing more.
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "model/Clock.h"
 #include "model/DisplayIdentity.h"
 #include "model/Geometry.h"
 #include "model/Timestamp.h"
@@ -109,21 +109,5 @@ class Screens {
     // One consistent reading of the connected screens.
     virtual ScreenList screens() = 0;
 };
-
-// Monotonic time for deadlines and waiting, and wall time for stored dates.
-class Clock {
-  public:
-    using Instant = std::chrono::steady_clock::time_point;
-    using Duration = std::chrono::steady_clock::duration;
-
-    virtual ~Clock() = default;
-    virtual Instant now() const = 0;
-    virtual Timestamp wallTime() const = 0;
-};
-
-// Seconds as a clock duration, for the many timeouts given in seconds.
-inline Clock::Duration seconds(double value) {
-    return std::chrono::duration_cast<Clock::Duration>(std::chrono::duration<double>(value));
-}
 
 }  // namespace orvale

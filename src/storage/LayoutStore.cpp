@@ -62,11 +62,6 @@ void bindShortcut(SQLiteStatement& statement, int index, const std::optional<Sho
 
 }  // namespace
 
-Timestamp systemClock() {
-    const auto since = std::chrono::system_clock::now().time_since_epoch();
-    return Timestamp{std::chrono::duration<double>(since).count()};
-}
-
 LayoutStore::LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
                          std::unique_ptr<SQLiteDatabase> database, StoreServices services)
     : paths_(std::move(paths)),

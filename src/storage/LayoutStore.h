@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "model/Clock.h"
 #include "model/Layout.h"
 #include "storage/FileSystem.h"
 #include "storage/SQLite.h"
@@ -24,15 +25,11 @@ struct StorageNotice {
     bool operator==(const StorageNotice&) const = default;
 };
 
-// "Now" for the store; tests pass a fixed clock.
-using Clock = std::function<Timestamp()>;
-Timestamp systemClock();
-
 // What the store reaches outside the database through: the file system and the
 // clock.
 struct StoreServices {
     std::shared_ptr<FileSystem> fileSystem = posixFileSystem();
-    Clock clock = systemClock;
+    std::reference_wrapper<Clock> clock = systemClock();
 };
 
 class LayoutStore;
@@ -101,7 +98,7 @@ class LayoutStore {
     LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
                 std::unique_ptr<SQLiteDatabase> database, StoreServices services);
 
-    double now() const { return services_.clock().secondsSince1970; }
+    double now() const { return services_.clock.get().wallTime().secondsSince1970; }
     bool layoutExists(const Uuid& id);
     bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);
     void insertDisplays(const std::vector<DisplaySnapshot>& displays, const Uuid& layoutID);

@@ -162,7 +162,7 @@ void beginResetMarker(Context& c) {
     const std::string text =
         "Automatic recovery is paused until a backup of the reset database is saved.\n"
         "Reset started: " +
-        StoreOpening::internetDateTime(c.services.clock());
+        StoreOpening::internetDateTime(c.services.clock.get().wallTime());
     try {
         writeDurably(c.files(), text, c.paths.resetMarker);
     } catch (const FileSystemError& error) {
@@ -333,7 +333,8 @@ StorageOpenResult recover(Context& c, const std::string& reason) {
 
     const fs::path preservedBase =
         paths.directory /
-        ("Orvale.corrupt-" + StoreOpening::recoveryStamp(c.services.clock()) + ".sqlite");
+        ("Orvale.corrupt-" + StoreOpening::recoveryStamp(c.services.clock.get().wallTime()) +
+         ".sqlite");
     RecoveryFileLock lock(files, paths);
     preserveRecoverySet(files, paths.database, preservedBase);
     const std::string names = recoverySetNames(files, preservedBase);

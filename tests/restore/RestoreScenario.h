@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "model/VirtualClock.h"
 #include "platform/DisplayService.h"
 #include "platform/WindowService.h"
 #include "platform/sim/SimulatedDesktop.h"
-#include "platform/sim/VirtualClock.h"
 #include "restore/RestoreService.h"
 
 namespace orvale::testing_support {

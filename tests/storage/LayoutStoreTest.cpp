@@ -40,7 +40,7 @@ class LayoutStoreTest : public ::testing::Test {
 TEST_F(LayoutStoreTest, CreateNormalizesAndRefusesDuplicatesInAnyCase) {
     const Layout work = create("  Work  ");
     EXPECT_EQ(work.name, "Work");
-    EXPECT_EQ(work.createdAt, Timestamp{harness.time});
+    EXPECT_EQ(work.createdAt, harness.clock.wallTime());
     EXPECT_EQ(store->loadLayouts(), std::vector<Layout>{work});
     try {
         create("work");
@@ -78,13 +78,13 @@ TEST_F(LayoutStoreTest, ReplaceContentKeepsOrClearsTheAutomationLink) {
     EXPECT_FALSE(store->replaceLayoutContent(layout.id, {display}, {sampleEntry(display)}));
     EXPECT_TRUE(store->loadLayouts()[0].automationEnabled);
     const auto other = sampleDisplay(9, 100);
-    harness.time += 10;
+    harness.clock.advance(10.0);
     EXPECT_TRUE(store->replaceLayoutContent(layout.id, {other}, {sampleEntry(other)}));
     const Layout after = store->loadLayouts()[0];
     EXPECT_FALSE(after.automationEnabled);
     EXPECT_FALSE(after.automationTopologySignature);
     EXPECT_EQ(after.displays, std::vector<DisplaySnapshot>{other});
-    EXPECT_EQ(after.updatedAt, Timestamp{harness.time});
+    EXPECT_EQ(after.updatedAt, harness.clock.wallTime());
     EXPECT_EQ(after.createdAt, layout.createdAt);
     EXPECT_STORAGE_ERROR(
         store->replaceLayoutContent(Uuid::generate(), {other}, {sampleEntry(other)}),
@@ -107,7 +107,7 @@ TEST_F(LayoutStoreTest, RemoveEntryRenumbersAndGuardsTheLastOne) {
 
 TEST_F(LayoutStoreTest, RenameDeleteShortcut) {
     const Layout work = create("Work");
-    harness.time += 1;
+    harness.clock.advance(1.0);
     const Layout home = create("Home");
     EXPECT_STORAGE_ERROR(store->renameLayout(work.id, "HOME"), Kind::duplicateName);
     store->renameLayout(work.id, "WORK");
@@ -146,14 +146,14 @@ TEST_F(LayoutStoreTest, ReassociateRefreshesDisplaysOrChangesNothing) {
 
 TEST_F(LayoutStoreTest, Exclusions) {
     store->addExclusion("org.b", "Bee");
-    harness.time += 5;
+    harness.clock.advance(5.0);
     store->addExclusion("org.a", "aardvark");
     store->addExclusion("org.b", "Bee 2");
     auto exclusions = store->loadExclusions();
     ASSERT_EQ(exclusions.size(), 2u);
     EXPECT_EQ(exclusions[0].appName, "aardvark");
     EXPECT_EQ(exclusions[1].appName, "Bee 2");
-    EXPECT_EQ(exclusions[1].createdAt, Timestamp{harness.time - 5});
+    EXPECT_EQ(exclusions[1].createdAt, Timestamp{harness.clock.wallTime().secondsSince1970 - 5});
     try {
         store->addExclusion("org.c", "");
         FAIL();

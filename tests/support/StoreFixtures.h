@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Layout.h"
+#include "model/VirtualClock.h"
 #include "storage/LayoutStore.h"
 #include "storage/SQLite.h"
 #include "support/FaultInjectingFileSystem.h"
@@ -37,11 +38,9 @@ struct StoreHarness {
     TemporaryFolder folder;
     StorePaths paths = StorePaths::in(folder / "data" / "Orvale");
     std::shared_ptr<FaultInjectingFileSystem> files = std::make_shared<FaultInjectingFileSystem>();
-    double time = 1767225600.25;  // 2026-01-01T00:00:00.250Z
+    VirtualClock clock{Timestamp{1767225600.25}};  // 2026-01-01T00:00:00.250Z
 
-    StoreServices services() {
-        return StoreServices{files, [this] { return Timestamp{time}; }};
-    }
+    StoreServices services() { return StoreServices{files, clock}; }
     StorageOpenResult open() { return LayoutStore::open(paths, services()); }
 
     // Opens, adds `count` one-window layouts named "Layout 0" …, and closes.

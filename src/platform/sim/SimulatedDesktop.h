@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "model/VirtualClock.h"
 #include "platform/Ports.h"
 #include "platform/sim/SimulatedAction.h"
 #include "platform/sim/SimulatedScenery.h"
-#include "platform/sim/VirtualClock.h"
 
 namespace orvale {
 

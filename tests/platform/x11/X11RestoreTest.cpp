@@ -2,8 +2,8 @@
 
 #include <map>
 
+#include "model/Clock.h"
 #include "platform/DisplayService.h"
-#include "platform/SystemClock.h"
 #include "platform/WindowService.h"
 #include "platform/x11/ClientsFixture.h"
 #include "restore/RestoreService.h"

@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "model/Clock.h"
 #include "platform/DisplayService.h"
-#include "platform/SystemClock.h"
 #include "platform/WindowService.h"
 #include "platform/x11/ClientsFixture.h"
 

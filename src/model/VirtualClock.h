@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "platform/Ports.h"
+#include "model/Clock.h"
 
 namespace orvale {
 

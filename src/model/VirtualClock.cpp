@@ -1,4 +1,4 @@
-#include "platform/sim/VirtualClock.h"
+#include "model/VirtualClock.h"
 
 namespace orvale {
 
