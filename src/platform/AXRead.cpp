@@ -2,8 +2,8 @@
 
 namespace orvale::AX {
 
-WindowList windowList(Accessibility& ax, const AXElement& application) {
-    const AXResult result = ax.copyAttributeValue(application, AXAttribute::windows);
+WindowList windowList(Accessibility& ax, const AXElement& application, double timeout) {
+    const AXResult result = ax.copyAttributeValue(application, AXAttribute::windows, timeout);
     if (result.error != AXErrorCode::success) return {{}, result.error};
     const auto* windows = std::get_if<std::vector<AXElement>>(&result.value);
     if (!windows) return {{}, AXErrorCode::failure};
@@ -20,10 +20,10 @@ std::optional<AXSize> size(const AXValue& value) {
     return std::nullopt;
 }
 
-std::optional<RectD> frame(Accessibility& ax, const AXElement& element) {
-    const AXResult position = ax.copyAttributeValue(element, AXAttribute::position);
+std::optional<RectD> frame(Accessibility& ax, const AXElement& element, double timeout) {
+    const AXResult position = ax.copyAttributeValue(element, AXAttribute::position, timeout);
     if (position.error != AXErrorCode::success) return std::nullopt;
-    const AXResult extent = ax.copyAttributeValue(element, AXAttribute::size);
+    const AXResult extent = ax.copyAttributeValue(element, AXAttribute::size, timeout);
     if (extent.error != AXErrorCode::success) return std::nullopt;
     const auto p = point(position.value);
     const auto s = size(extent.value);
@@ -32,25 +32,25 @@ std::optional<RectD> frame(Accessibility& ax, const AXElement& element) {
 }
 
 std::optional<std::string> string(Accessibility& ax, const AXElement& element,
-                                  std::string_view attribute) {
-    AXResult result = ax.copyAttributeValue(element, attribute);
+                                  std::string_view attribute, double timeout) {
+    AXResult result = ax.copyAttributeValue(element, attribute, timeout);
     if (result.error != AXErrorCode::success) return std::nullopt;
     if (auto* text = std::get_if<std::string>(&result.value)) return std::move(*text);
     return std::nullopt;
 }
 
 std::optional<std::string> urlString(Accessibility& ax, const AXElement& element,
-                                     std::string_view attribute) {
-    AXResult result = ax.copyAttributeValue(element, attribute);
+                                     std::string_view attribute, double timeout) {
+    AXResult result = ax.copyAttributeValue(element, attribute, timeout);
     if (result.error != AXErrorCode::success) return std::nullopt;
     if (auto* url = std::get_if<AXURL>(&result.value)) return std::move(url->absoluteString);
     if (auto* text = std::get_if<std::string>(&result.value)) return std::move(*text);
     return std::nullopt;
 }
 
-std::optional<bool> boolean(Accessibility& ax, const AXElement& element,
-                            std::string_view attribute) {
-    const AXResult result = ax.copyAttributeValue(element, attribute);
+std::optional<bool> boolean(Accessibility& ax, const AXElement& element, std::string_view attribute,
+                            double timeout) {
+    const AXResult result = ax.copyAttributeValue(element, attribute, timeout);
     if (result.error != AXErrorCode::success) return std::nullopt;
     if (const auto* flag = std::get_if<bool>(&result.value)) return *flag;
     if (const auto* number = std::get_if<double>(&result.value)) return *number != 0;

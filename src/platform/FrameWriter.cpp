@@ -27,20 +27,19 @@ class Writer {
             result_.permissionDenied = true;
             return result_;
         }
-        ax_.setMessagingTimeout(window_, kWriteTimeout);
-        const auto role = AX::string(ax_, window_, AXAttribute::role);
+        const auto role = AX::string(ax_, window_, AXAttribute::role, kWriteTimeout);
         if (!role || *role != reference_.role) {
             result_.sizeFailure = AXWriteFailure::windowChanged();
             return result_;
         }
-        result_.before = AX::frame(ax_, window_).value_or(reference_.frame);
+        result_.before = AX::frame(ax_, window_, kWriteTimeout).value_or(reference_.frame);
 
         if (!passGate(false)) return result_;
         result_.attemptedWrite = true;
         if (!writeSize(result_.sizeFailure)) return result_;
         if (!passGate(true)) return result_;
         if (!writePosition(result_.positionFailure)) return result_;
-        result_.after = AX::frame(ax_, window_);
+        result_.after = AX::frame(ax_, window_, kWriteTimeout);
 
         if (!isSettled()) {
             if (!passGate(true)) return result_;
@@ -49,7 +48,7 @@ class Writer {
                 if (!passGate(true)) return result_;
             }
             writePosition(result_.retryPositionFailure);
-            result_.after = AX::frame(ax_, window_);
+            result_.after = AX::frame(ax_, window_, kWriteTimeout);
         }
 
         if (!result_.after) result_.readbackFailure = AXWriteFailure::readback();
@@ -73,7 +72,7 @@ class Writer {
         }
         if (!reason) return true;
         *reason = true;
-        if (readAfterOnStop) result_.after = AX::frame(ax_, window_);
+        if (readAfterOnStop) result_.after = AX::frame(ax_, window_, kWriteTimeout);
         return false;
     }
 
@@ -94,12 +93,13 @@ class Writer {
     // and counts as the generic failure.
     bool write(std::string_view attribute, const AXValue& value,
                std::optional<AXWriteFailure>& failure, bool representable) {
-        const AXError error =
-            representable ? ax_.setAttributeValue(window_, attribute, value) : AXErrorCode::failure;
+        const AXError error = representable
+                                  ? ax_.setAttributeValue(window_, attribute, value, kWriteTimeout)
+                                  : AXErrorCode::failure;
         failure = AXWriteFailure::make(error);
         if (error != AXErrorCode::apiDisabled) return true;
         result_.permissionDenied = true;
-        result_.after = AX::frame(ax_, window_);
+        result_.after = AX::frame(ax_, window_, kWriteTimeout);
         return false;
     }
 

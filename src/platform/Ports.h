@@ -4,6 +4,27 @@
 // written against these interfaces in the vocabulary of an accessibility
 // interface; backends (the simulated desktop for tests, X11 for the program)
 // implement them. Values are exactly those the logic relies on, nothing more.
+//
+// Threads. A backend's ports may be called from any thread, but the program
+// calls them from one thread at a time: the window service's serial executor
+// for Accessibility, WindowServer and Workspace, and whichever thread reads
+// the displays for Screens. Backends serialise calls that share state (the
+// X11 ports take their connection's lock for the whole of each call; the
+// simulated desktop takes its own lock), so an overlapping call waits for the
+// one before it rather than corrupting anything. No port keeps per-caller
+// state between calls: in particular the messaging timeout travels with each
+// accessibility call instead of being set on the element.
+//
+// Blocking. Every call that asks another process (an application, the window
+// manager, the X server) for an answer is bounded: accessibility calls by the
+// timeout given with them, the others by the backend's own short deadline
+// (X11: two seconds at most, usually one round trip). A call that runs out of
+// time answers as if nothing could be read (an error code, an empty or absent
+// list); none throws.
+//
+// Ownership. Everything returned is a value owned by the caller. Elements are
+// plain identifiers: holding one keeps nothing alive, and an element whose
+// window has gone answers AXErrorCode::invalidUIElement.
 
 #include <cstdint>
 #include <optional>
@@ -20,19 +41,25 @@
 namespace orvale {
 
 // Reading and writing other applications' windows.
+//
+// `timeout` is the messaging timeout of one call, in seconds: a call that
+// would take longer gives up after it and answers
+// AXErrorCode::cannotComplete. A write returns once the window's owner has
+// answered it (X11: once the window manager has carried it out, or the
+// timeout has passed), so a read straight after it sees its effect.
 class Accessibility {
   public:
     virtual ~Accessibility() = default;
 
     // Whether this program may read and move other applications' windows.
+    // Blocks for at most the backend's short deadline.
     virtual bool isProcessTrusted() = 0;
+    // Never blocks.
     virtual AXElement applicationElement(std::int32_t pid) = 0;
-    // Bounds every later call on `element`; a call that takes longer answers
-    // AXErrorCode::cannotComplete after `seconds`.
-    virtual AXError setMessagingTimeout(const AXElement& element, double seconds) = 0;
-    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) = 0;
+    virtual AXResult copyAttributeValue(const AXElement& element, std::string_view attribute,
+                                        double timeout) = 0;
     virtual AXError setAttributeValue(const AXElement& element, std::string_view attribute,
-                                      const AXValue& value) = 0;
+                                      const AXValue& value, double timeout) = 0;
 };
 
 // One entry of the window server's on-screen list. Any value may be missing.

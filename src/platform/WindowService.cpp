@@ -85,13 +85,12 @@ class Scanner {
         const std::string& bundleID = *app.bundleID;
         const std::vector<OnScreenWindow> visible = ownedBy(onScreen_, app.pid);
         const AXElement appElement = ax_.applicationElement(app.pid);
-        ax_.setMessagingTimeout(appElement, kApplicationTimeout);
 
         // Asking an application for its windows can block; one that shows
         // nothing on this desktop has nothing to give.
         std::vector<AXElement> windows;
         if (!visible.empty()) {
-            AX::WindowList list = AX::windowList(ax_, appElement);
+            AX::WindowList list = AX::windowList(ax_, appElement, kApplicationTimeout);
             if (list.error) {
                 output_.incompleteBundleIDs.insert(bundleID);
                 return false;
@@ -104,23 +103,22 @@ class Scanner {
         std::vector<ScannedWindow> kept;
         for (const AXElement& window : windows) {
             if (!mayGoOn()) return std::nullopt;
-            ax_.setMessagingTimeout(window, kWindowTimeout);
-            const auto role = AX::string(ax_, window, AXAttribute::role);
+            const auto role = AX::string(ax_, window, AXAttribute::role, kWindowTimeout);
             if (!role || *role != kWindowRole) {
                 skip(complete, !role);
                 continue;
             }
-            if (AX::boolean(ax_, window, AXAttribute::minimized) == true) {
+            if (AX::boolean(ax_, window, AXAttribute::minimized, kWindowTimeout) == true) {
                 skip(complete, false);
                 continue;
             }
-            const auto frame = AX::frame(ax_, window);
+            const auto frame = AX::frame(ax_, window, kWindowTimeout);
             if (!frame || !frame->isUsableFrame()) {
                 skip(complete, true);
                 continue;
             }
             frames.emplace_back(window, *frame);
-            const auto subrole = AX::string(ax_, window, AXAttribute::subrole);
+            const auto subrole = AX::string(ax_, window, AXAttribute::subrole, kWindowTimeout);
             if (!subrole || *subrole != kStandardSubrole || frame->width < kMinimumWidth ||
                 frame->height < kMinimumHeight || isFullscreen(*frame, displays_)) {
                 skip(complete, !subrole);
@@ -327,11 +325,11 @@ WindowReferencePtr WindowService::revalidate(const WindowReference& reference,
         return nullptr;
     }
     const AXElement& window = reference.element;
-    ax_.setMessagingTimeout(window, kApplicationTimeout);
-    if (AX::string(ax_, window, AXAttribute::role) != reference.role) return nullptr;
-    if (AX::string(ax_, window, AXAttribute::subrole) != reference.subrole) return nullptr;
-    if (AX::boolean(ax_, window, AXAttribute::minimized) == true) return nullptr;
-    const auto frame = AX::frame(ax_, window);
+    constexpr double timeout = kApplicationTimeout;
+    if (AX::string(ax_, window, AXAttribute::role, timeout) != reference.role) return nullptr;
+    if (AX::string(ax_, window, AXAttribute::subrole, timeout) != reference.subrole) return nullptr;
+    if (AX::boolean(ax_, window, AXAttribute::minimized, timeout) == true) return nullptr;
+    const auto frame = AX::frame(ax_, window, timeout);
     if (!frame || !frame->isUsableFrame() || isFullscreen(*frame, displays)) return nullptr;
     if (!isVisibleLocked(reference, *frame)) return nullptr;
 
@@ -352,22 +350,21 @@ bool WindowService::isVisibleLocked(const WindowReference& reference, const Rect
     const std::vector<OnScreenWindow> visible = ownedBy(
         orvale::activeDesktopWindows(windowServer_, workspace_.ownProcessID()), reference.pid);
     const AXElement appElement = ax_.applicationElement(reference.pid);
-    ax_.setMessagingTimeout(appElement, kVisibilityApplicationTimeout);
-    const AX::WindowList list = AX::windowList(ax_, appElement);
+    const AX::WindowList list = AX::windowList(ax_, appElement, kVisibilityApplicationTimeout);
     if (list.error) return false;
 
     const Clock::Instant deadline = clock_.now() + seconds(kVisibilityDuration);
     std::vector<std::pair<AXElement, RectD>> frames;
     for (const AXElement& window : list.windows) {
         if (clock_.now() >= deadline) return false;
-        ax_.setMessagingTimeout(window, kVisibilityWindowTimeout);
-        if (AX::string(ax_, window, AXAttribute::role) != kWindowRole) continue;
-        if (AX::boolean(ax_, window, AXAttribute::minimized) == true) continue;
+        constexpr double timeout = kVisibilityWindowTimeout;
+        if (AX::string(ax_, window, AXAttribute::role, timeout) != kWindowRole) continue;
+        if (AX::boolean(ax_, window, AXAttribute::minimized, timeout) == true) continue;
         if (window == reference.element) {
             frames.emplace_back(window, frame);
             continue;
         }
-        const auto windowFrame = AX::frame(ax_, window);
+        const auto windowFrame = AX::frame(ax_, window, timeout);
         if (windowFrame && windowFrame->isUsableFrame()) frames.emplace_back(window, *windowFrame);
     }
     const auto pairing =
@@ -397,14 +394,13 @@ std::optional<std::string> WindowService::hostnameLocked(const AXElement& window
     if (!browserBundleIDs().contains(bundleID)) return std::nullopt;
     const auto hostOf = [&](const AXElement& element) -> std::optional<std::string> {
         for (std::string_view attribute : {AXAttribute::url, AXAttribute::document}) {
-            const auto address = AX::urlString(ax_, element, attribute);
+            const auto address = AX::urlString(ax_, element, attribute, kHostnameTimeout);
             if (!address) continue;
             if (auto host = normalizedHostname(*address)) return host;
         }
         return std::nullopt;
     };
 
-    ax_.setMessagingTimeout(window, kHostnameTimeout);
     if (auto host = hostOf(window)) return host;
 
     // The page address of some browsers lives only on a web area a few levels
@@ -416,12 +412,12 @@ std::optional<std::string> WindowService::hostnameLocked(const AXElement& window
         const auto [element, depth] = queue.front();
         queue.pop_front();
         ++visited;
-        ax_.setMessagingTimeout(element, kHostnameTimeout);
-        if (AX::string(ax_, element, AXAttribute::role) == kWebAreaRole) {
+        if (AX::string(ax_, element, AXAttribute::role, kHostnameTimeout) == kWebAreaRole) {
             if (auto host = hostOf(element)) return host;
         }
         if (depth >= kHostnameSearchDepth) continue;
-        const AXResult children = ax_.copyAttributeValue(element, AXAttribute::children);
+        const AXResult children =
+            ax_.copyAttributeValue(element, AXAttribute::children, kHostnameTimeout);
         if (children.error != AXErrorCode::success) continue;
         if (const auto* list = std::get_if<std::vector<AXElement>>(&children.value)) {
             for (const AXElement& child : *list) queue.emplace_back(child, depth + 1);

@@ -63,8 +63,7 @@ bool RestoreService::isCancelled(const CancellationFlag* cancellation) const {
 }
 
 std::optional<RectD> RestoreService::readFrame(const AXElement& element, double timeoutSeconds) {
-    ax_.setMessagingTimeout(element, timeoutSeconds);
-    const auto frame = AX::frame(ax_, element);
+    const auto frame = AX::frame(ax_, element, timeoutSeconds);
     if (!frame || !frame->isUsableFrame()) return std::nullopt;
     return frame;
 }

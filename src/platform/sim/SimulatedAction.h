@@ -9,15 +9,14 @@ namespace orvale {
 // One call the simulated desktop was asked to carry out, in the order asked,
 // so tests can check what the logic did and did not do.
 struct SimulatedAction {
-    enum class Kind { read, write, setTimeout };
+    enum class Kind { read, write };
 
     Kind kind = Kind::read;
     AXElement element;
-    // Empty for timeouts.
     std::string attribute;
     // The value written, for writes.
     AXValue value;
-    // The timeout set, for timeouts.
+    // The call's messaging timeout.
     double seconds = 0;
     AXError result = AXErrorCode::success;
 };

@@ -9,9 +9,6 @@
 namespace orvale {
 namespace {
 
-// The platform's messaging timeout for elements that were given none.
-constexpr double kDefaultMessagingTimeout = 6.0;
-
 double constrained(double value, std::optional<double> minimum, std::optional<double> maximum,
                    std::optional<double> increment) {
     if (minimum) value = std::max(value, *minimum);
@@ -246,9 +243,10 @@ std::vector<std::string> SimulatedDesktop::writtenAttributes() const {
 
 std::optional<double> SimulatedDesktop::messagingTimeout(const AXElement& element) const {
     std::lock_guard lock(mutex_);
-    const auto found = nodes_.find(element.handle);
-    if (found == nodes_.end()) return std::nullopt;
-    return found->second.timeout;
+    for (auto action = actions_.rbegin(); action != actions_.rend(); ++action) {
+        if (action->element == element) return action->seconds;
+    }
+    return std::nullopt;
 }
 
 void SimulatedDesktop::clearActions() {
@@ -273,31 +271,19 @@ AXElement SimulatedDesktop::applicationElement(std::int32_t pid) {
     return {pid, found == applicationHandles_.end() ? 0 : found->second};
 }
 
-AXError SimulatedDesktop::setMessagingTimeout(const AXElement& element, double seconds) {
+AXResult SimulatedDesktop::copyAttributeValue(const AXElement& element, std::string_view attribute,
+                                              double timeout) {
     std::lock_guard lock(mutex_);
-    AXError result = AXErrorCode::success;
-    if (Node* target = liveNode(element)) {
-        target->timeout = seconds;
-    } else {
-        result = AXErrorCode::invalidUIElement;
-    }
-    record(SimulatedAction::Kind::setTimeout, element, {}, {}, seconds, result);
-    return result;
-}
-
-AXResult SimulatedDesktop::copyAttributeValue(const AXElement& element,
-                                              std::string_view attribute) {
-    std::lock_guard lock(mutex_);
-    AXResult result = readLocked(element, attribute);
-    record(SimulatedAction::Kind::read, element, attribute, {}, 0, result.error);
+    AXResult result = readLocked(element, attribute, timeout);
+    record(SimulatedAction::Kind::read, element, attribute, {}, timeout, result.error);
     return result;
 }
 
 AXError SimulatedDesktop::setAttributeValue(const AXElement& element, std::string_view attribute,
-                                            const AXValue& value) {
+                                            const AXValue& value, double timeout) {
     std::lock_guard lock(mutex_);
-    const AXError result = writeLocked(element, attribute, value);
-    record(SimulatedAction::Kind::write, element, attribute, value, 0, result);
+    const AXError result = writeLocked(element, attribute, value, timeout);
+    record(SimulatedAction::Kind::write, element, attribute, value, timeout, result);
     return result;
 }
 
@@ -396,13 +382,12 @@ const SimulatedApplication* SimulatedDesktop::findApplication(std::int32_t pid) 
     return nullptr;
 }
 
-bool SimulatedDesktop::spendCallTime(const AXElement& element, const Node& target) {
+bool SimulatedDesktop::spendCallTime(const AXElement& element, const Node& target, double timeout) {
     std::optional<double> responseTime = target.responseTime;
     if (!responseTime) {
         const auto app = applicationHandles_.find(element.pid);
         if (app != applicationHandles_.end()) responseTime = nodes_.at(app->second).responseTime;
     }
-    const double timeout = target.timeout.value_or(kDefaultMessagingTimeout);
     const double spent = responseTime.value_or(0);
     if (spent > timeout) {
         clock_.advance(timeout);
@@ -426,13 +411,14 @@ std::optional<AXError> SimulatedDesktop::takeFault(
     return fault.code;
 }
 
-AXResult SimulatedDesktop::readLocked(const AXElement& element, std::string_view attribute) {
+AXResult SimulatedDesktop::readLocked(const AXElement& element, std::string_view attribute,
+                                      double timeout) {
     Node* target = liveNode(element);
     if (!target) return {AXErrorCode::invalidUIElement, {}};
     AXResult result;
     if (!trusted_) {
         result.error = AXErrorCode::apiDisabled;
-    } else if (!spendCallTime(element, *target)) {
+    } else if (!spendCallTime(element, *target, timeout)) {
         result.error = AXErrorCode::cannotComplete;
     } else if (const auto fault = takeFault(target->readFaults, attribute)) {
         result.error = *fault;
@@ -502,7 +488,7 @@ std::optional<AXValue> SimulatedDesktop::attributeValue(const Node& target,
 }
 
 AXError SimulatedDesktop::writeLocked(const AXElement& element, std::string_view attribute,
-                                      const AXValue& value) {
+                                      const AXValue& value, double timeout) {
     Node* target = liveNode(element);
     if (!target) return AXErrorCode::invalidUIElement;
     if (!trusted_) return AXErrorCode::apiDisabled;
@@ -510,7 +496,7 @@ AXError SimulatedDesktop::writeLocked(const AXElement& element, std::string_view
         trusted_ = false;
         writesBeforeRevoking_.reset();
     }
-    if (!spendCallTime(element, *target)) return AXErrorCode::cannotComplete;
+    if (!spendCallTime(element, *target, timeout)) return AXErrorCode::cannotComplete;
     if (const auto fault = takeFault(target->writeFaults, attribute)) return *fault;
     if (target->kind != NodeKind::window) return AXErrorCode::attributeUnsupported;
 

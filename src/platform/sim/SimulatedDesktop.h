@@ -18,8 +18,8 @@ namespace orvale {
 
 // A desktop held in memory behind every port the window logic uses, scripted by
 // tests. Slow answers spend time on the virtual clock: a call that takes longer
-// than its element's messaging timeout (6 s until one is set) spends the
-// timeout and answers "cannot complete". Every accessibility call is recorded.
+// than its messaging timeout spends the timeout and answers "cannot complete". Every accessibility
+// call is recorded.
 //
 // Stacking: each new window opens behind the windows already open; `raise`
 // brings one to the front. The on-screen list holds, front to back, the windows
@@ -83,7 +83,7 @@ class SimulatedDesktop final : public Accessibility,
                       std::string_view attribute = {}) const;
     // The attributes written, in order.
     std::vector<std::string> writtenAttributes() const;
-    // The last messaging timeout set on the element, if any.
+    // The messaging timeout of the last call on the element, if any.
     std::optional<double> messagingTimeout(const AXElement& element) const;
     void clearActions();
     // Long runs such as benchmarks turn the record off to keep memory flat.
@@ -92,10 +92,10 @@ class SimulatedDesktop final : public Accessibility,
     // Accessibility.
     bool isProcessTrusted() override;
     AXElement applicationElement(std::int32_t pid) override;
-    AXError setMessagingTimeout(const AXElement& element, double seconds) override;
-    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) override;
+    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute,
+                                double timeout) override;
     AXError setAttributeValue(const AXElement& element, std::string_view attribute,
-                              const AXValue& value) override;
+                              const AXValue& value, double timeout) override;
 
     // WindowServer.
     std::optional<std::vector<WindowInfo>> onScreenWindows() override;
@@ -121,7 +121,6 @@ class SimulatedDesktop final : public Accessibility,
         std::map<std::string, SimulatedFault, std::less<>> readFaults;
         std::map<std::string, SimulatedFault, std::less<>> writeFaults;
         std::optional<double> responseTime;
-        std::optional<double> timeout;
         std::optional<int> readsLeft;
         bool closed = false;
     };
@@ -131,11 +130,12 @@ class SimulatedDesktop final : public Accessibility,
     Node* liveNode(const AXElement& element);
     const SimulatedApplication* findApplication(std::int32_t pid) const;
     // Spends the call's time; false when it ran past the messaging timeout.
-    bool spendCallTime(const AXElement& element, const Node& target);
+    bool spendCallTime(const AXElement& element, const Node& target, double timeout);
     static std::optional<AXError> takeFault(
         std::map<std::string, SimulatedFault, std::less<>>& faults, std::string_view attribute);
-    AXResult readLocked(const AXElement& element, std::string_view attribute);
-    AXError writeLocked(const AXElement& element, std::string_view attribute, const AXValue& value);
+    AXResult readLocked(const AXElement& element, std::string_view attribute, double timeout);
+    AXError writeLocked(const AXElement& element, std::string_view attribute, const AXValue& value,
+                        double timeout);
     // Nothing when the element does not have the attribute.
     std::optional<AXValue> attributeValue(const Node& target, std::string_view attribute) const;
     void record(SimulatedAction::Kind kind, const AXElement& element, std::string_view attribute,

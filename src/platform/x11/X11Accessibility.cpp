@@ -15,8 +15,6 @@
 namespace orvale::x11 {
 namespace {
 
-// What an element answers within before any timeout is set for it.
-constexpr double kDefaultTimeout = 6.0;
 constexpr auto kPermissionTimeout = std::chrono::seconds(2);
 // However quiet the event stream, a reading is not reused for longer than
 // this, in case a window manager changes something without saying so.
@@ -108,25 +106,16 @@ bool X11Accessibility::readWindowManagerSupport() {
            contains(atoms, ewmh._NET_MOVERESIZE_WINDOW) && contains(atoms, ewmh._NET_WM_STATE);
 }
 
-AXError X11Accessibility::setMessagingTimeout(const AXElement& element, double seconds) {
-    if (!std::isfinite(seconds) || seconds < 0) return AXErrorCode::illegalArgument;
-    auto lock = connection_.lock();
-    timeouts_[element] = seconds;
-    return AXErrorCode::success;
+// A call's deadline; a timeout that is not a number or negative counts as none.
+Instant X11Accessibility::deadlineAfter(double timeout) {
+    const double bounded = std::isfinite(timeout) ? std::max(timeout, 0.0) : 0.0;
+    return std::chrono::steady_clock::now() + seconds(bounded);
 }
 
-Instant X11Accessibility::deadlineFor(const AXElement& element) const {
-    const auto found = timeouts_.find(element);
-    const double timeout = found == timeouts_.end() ? kDefaultTimeout : found->second;
-    return std::chrono::steady_clock::now() +
-           std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-               std::chrono::duration<double>(timeout));
-}
-
-AXResult X11Accessibility::copyAttributeValue(const AXElement& element,
-                                              std::string_view attribute) {
+AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::string_view attribute,
+                                              double timeout) {
     auto lock = connection_.lock();
-    const Instant deadline = deadlineFor(element);
+    const Instant deadline = deadlineAfter(timeout);
     if (element.handle == 0) {
         if (attribute == AXAttribute::windows) return windowsOf(element.pid, deadline);
         if (attribute == AXAttribute::role) {
@@ -177,9 +166,9 @@ AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view
 }
 
 AXError X11Accessibility::setAttributeValue(const AXElement& element, std::string_view attribute,
-                                            const AXValue& value) {
+                                            const AXValue& value, double timeout) {
     auto lock = connection_.lock();
-    const Instant deadline = deadlineFor(element);
+    const Instant deadline = deadlineAfter(timeout);
     if (element.handle == 0 ||
         (attribute != AXAttribute::position && attribute != AXAttribute::size)) {
         return AXErrorCode::attributeUnsupported;

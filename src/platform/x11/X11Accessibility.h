@@ -16,7 +16,8 @@ namespace orvale::x11 {
 
 // Applications and their managed windows as accessibility elements. An
 // application element is {pid, 0}; a window element is {pid, client XID}.
-// Every call is bounded by its element's messaging timeout.
+// Every call is bounded by the messaging timeout it is given, and holds the
+// connection's lock for its whole run.
 class X11Accessibility final : public Accessibility {
   public:
     explicit X11Accessibility(X11Connection& connection) : connection_(connection) {}
@@ -25,14 +26,14 @@ class X11Accessibility final : public Accessibility {
     // windows needs.
     bool isProcessTrusted() override;
     AXElement applicationElement(std::int32_t pid) override { return {pid, 0}; }
-    AXError setMessagingTimeout(const AXElement& element, double seconds) override;
-    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute) override;
+    AXResult copyAttributeValue(const AXElement& element, std::string_view attribute,
+                                double timeout) override;
     AXError setAttributeValue(const AXElement& element, std::string_view attribute,
-                              const AXValue& value) override;
+                              const AXValue& value, double timeout) override;
 
   private:
     bool readWindowManagerSupport();
-    Instant deadlineFor(const AXElement& element) const;
+    static Instant deadlineAfter(double timeout);
     AXResult windowsOf(std::int32_t pid, Instant deadline);
     AXResult windowAttribute(xcb_window_t window, std::string_view attribute, Instant deadline);
     AXError resize(xcb_window_t window, const AXSize& size, Instant deadline);
@@ -58,7 +59,6 @@ class X11Accessibility final : public Accessibility {
                        const NoticeCheck& landedNotice, Instant deadline);
 
     X11Connection& connection_;
-    std::unordered_map<AXElement, double> timeouts_;
     xcb_window_t checkWindow_ = XCB_NONE;
 
     // The last reading of one window and of the window manager check, reused

@@ -32,8 +32,8 @@ class ClientsFixture : public ::testing::Test {
     RectD frameOf(xcb_window_t window) {
         Accessibility& ax = desktop->accessibility();
         const AXElement element{0, window};
-        const AXResult position = ax.copyAttributeValue(element, AXAttribute::position);
-        const AXResult size = ax.copyAttributeValue(element, AXAttribute::size);
+        const AXResult position = ax.copyAttributeValue(element, AXAttribute::position, 2.0);
+        const AXResult size = ax.copyAttributeValue(element, AXAttribute::size, 2.0);
         EXPECT_EQ(position.error, AXErrorCode::success);
         EXPECT_EQ(size.error, AXErrorCode::success);
         const auto* point = std::get_if<AXPoint>(&position.value);

@@ -16,6 +16,9 @@ using testing::XSession;
 
 using X11WindowsTest = testing::ClientsFixture;
 
+// Long enough for any answer from a window manager that is running.
+constexpr double kTimeout = 2.0;
+
 TEST_F(X11WindowsTest, realClientsReadAsApplicationsWithWindowsWhereTheToolsSeeThem) {
     Accessibility& ax = desktop->accessibility();
     EXPECT_TRUE(ax.isProcessTrusted());
@@ -44,18 +47,20 @@ TEST_F(X11WindowsTest, realClientsReadAsApplicationsWithWindowsWhereTheToolsSeeT
     const std::int32_t xtermPid = pidOf(xterm.window);
     EXPECT_EQ(xtermPid, xterm.process->pid());
     const AXResult xtermWindows =
-        ax.copyAttributeValue(ax.applicationElement(xtermPid), AXAttribute::windows);
+        ax.copyAttributeValue(ax.applicationElement(xtermPid), AXAttribute::windows, kTimeout);
     EXPECT_EQ(xtermWindows.error, AXErrorCode::success);
     EXPECT_EQ(xtermWindows.value, AXValue(std::vector<AXElement>{{xtermPid, xterm.window}}));
 
     const AXElement window{xtermPid, xterm.window};
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::role).value, AXValue("AXWindow"));
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::subrole).value,
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::role, kTimeout).value,
+              AXValue("AXWindow"));
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::subrole, kTimeout).value,
               AXValue("AXStandardWindow"));
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::minimized).value, AXValue(false));
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::url).error,
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::minimized, kTimeout).value,
+              AXValue(false));
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::url, kTimeout).error,
               AXErrorCode::attributeUnsupported);
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::document).error,
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::document, kTimeout).error,
               AXErrorCode::attributeUnsupported);
 
     // Each window belongs to one application; the xterm one is known by its
@@ -72,7 +77,8 @@ TEST_F(X11WindowsTest, realClientsReadAsApplicationsWithWindowsWhereTheToolsSeeT
     const auto xlogoApp = workspace.runningApplication(xlogoPid);
     ASSERT_TRUE(xlogoApp);
     EXPECT_EQ(xlogoApp->bundleID, "XLogo");
-    EXPECT_EQ(ax.copyAttributeValue(ax.applicationElement(xlogoPid), AXAttribute::windows).value,
+    EXPECT_EQ(ax.copyAttributeValue(ax.applicationElement(xlogoPid), AXAttribute::windows, kTimeout)
+                  .value,
               AXValue(std::vector<AXElement>{{xlogoPid, xlogo.window}}));
     EXPECT_EQ(workspace.runningApplications().size(), 3u);
 }
@@ -101,9 +107,9 @@ TEST_F(X11WindowsTest, minimisedWindowsAndWindowsOnAnotherDesktopAreNotOnScreen)
     EXPECT_TRUE(onScreen(xterm.window));
 
     Accessibility& ax = desktop->accessibility();
-    EXPECT_EQ(ax.copyAttributeValue({0, xclock.window}, AXAttribute::minimized).value,
+    EXPECT_EQ(ax.copyAttributeValue({0, xclock.window}, AXAttribute::minimized, kTimeout).value,
               AXValue(true));
-    EXPECT_EQ(ax.copyAttributeValue({0, xlogo.window}, AXAttribute::minimized).value,
+    EXPECT_EQ(ax.copyAttributeValue({0, xlogo.window}, AXAttribute::minimized, kTimeout).value,
               AXValue(false));
     // Still the application's windows, only not on screen.
     const auto apps = desktop->workspace().runningApplications();
@@ -112,8 +118,8 @@ TEST_F(X11WindowsTest, minimisedWindowsAndWindowsOnAnotherDesktopAreNotOnScreen)
     });
     ASSERT_NE(xclockApp, apps.end());
     EXPECT_TRUE(xclockApp->isHidden);
-    const AXResult xclockWindows =
-        ax.copyAttributeValue(ax.applicationElement(xclockApp->pid), AXAttribute::windows);
+    const AXResult xclockWindows = ax.copyAttributeValue(ax.applicationElement(xclockApp->pid),
+                                                         AXAttribute::windows, kTimeout);
     EXPECT_EQ(xclockWindows.value,
               AXValue(std::vector<AXElement>{{xclockApp->pid, xclock.window}}));
 }
@@ -121,18 +127,17 @@ TEST_F(X11WindowsTest, minimisedWindowsAndWindowsOnAnotherDesktopAreNotOnScreen)
 TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
     Accessibility& ax = desktop->accessibility();
     const AXElement clock{0, xclock.window};
-    ax.setMessagingTimeout(clock, 2.0);
 
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXSize{400, 300}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXSize{400, 300}, kTimeout),
               AXErrorCode::success);
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{100, 200}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{100, 200}, kTimeout),
               AXErrorCode::success);
     EXPECT_TRUE(frameOf(xclock.window).isApproximatelyEqual({100, 200, 400, 300}, 4));
     EXPECT_TRUE(frameFromTools(*session, xclock.window, kOriginX, 0)
                     .isApproximatelyEqual({100, 200, 400, 300}, 4));
 
     // Onto the other monitor, left of the global origin.
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{-1000, 50}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{-1000, 50}, kTimeout),
               AXErrorCode::success);
     EXPECT_TRUE(frameOf(xclock.window).isApproximatelyEqual({-1000, 50, 400, 300}, 4));
 
@@ -141,9 +146,9 @@ TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
                   "add,maximized_vert,maximized_horz"});
     ASSERT_TRUE(session->waitUntil(
         [&] { return hasState(xclock.window, "_NET_WM_STATE_MAXIMIZED_VERT"); }));
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXSize{320, 240}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXSize{320, 240}, kTimeout),
               AXErrorCode::success);
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{300, 300}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{300, 300}, kTimeout),
               AXErrorCode::success);
     EXPECT_FALSE(hasState(xclock.window, "_NET_WM_STATE_MAXIMIZED_VERT"));
     const RectD restored = frameOf(xclock.window);
@@ -151,19 +156,18 @@ TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
         << restored.x << " " << restored.y << " " << restored.width << " " << restored.height;
 
     // Wrong kinds of values and read-only attributes are refused.
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXPoint{1, 2}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::size, AXPoint{1, 2}, kTimeout),
               AXErrorCode::illegalArgument);
     EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position,
-                                   AXPoint{std::numeric_limits<double>::quiet_NaN(), 0}),
+                                   AXPoint{std::numeric_limits<double>::quiet_NaN(), 0}, kTimeout),
               AXErrorCode::illegalArgument);
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::minimized, true),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::minimized, true, kTimeout),
               AXErrorCode::attributeUnsupported);
-    EXPECT_EQ(ax.setAttributeValue({1, 0}, AXAttribute::position, AXPoint{0, 0}),
+    EXPECT_EQ(ax.setAttributeValue({1, 0}, AXAttribute::position, AXPoint{0, 0}, kTimeout),
               AXErrorCode::attributeUnsupported);
     // A place far beyond what X can hold is clamped to its far right edge,
     // not wrapped round to the left; openbox then keeps the window on screen.
-    ax.setMessagingTimeout(clock, 0.3);
-    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{1e12, 0}),
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, AXPoint{1e12, 0}, 0.3),
               AXErrorCode::success);
     EXPECT_GT(frameOf(xclock.window).x, 640);
 }
@@ -181,7 +185,7 @@ TEST_F(X11WindowsTest, aWindowChangedByAnotherClientIsReadAsItIsNow) {
     ASSERT_TRUE(
         session->waitUntil([&] { return hasState(xclock.window, "_NET_WM_STATE_HIDDEN"); }));
     EXPECT_EQ(desktop->accessibility()
-                  .copyAttributeValue({0, xclock.window}, AXAttribute::minimized)
+                  .copyAttributeValue({0, xclock.window}, AXAttribute::minimized, kTimeout)
                   .value,
               AXValue(true));
 }
@@ -189,7 +193,6 @@ TEST_F(X11WindowsTest, aWindowChangedByAnotherClientIsReadAsItIsNow) {
 TEST_F(X11WindowsTest, xtermsSizeIncrementsLandItOffTargetWithoutAnError) {
     Accessibility& ax = desktop->accessibility();
     const AXElement terminal{0, xterm.window};
-    ax.setMessagingTimeout(terminal, 2.0);
     const RectD before = frameOf(xterm.window);
     const auto hints = session->cardinals(xterm.window, "WM_NORMAL_HINTS");
     ASSERT_GE(hints.size(), 11u);
@@ -198,8 +201,9 @@ TEST_F(X11WindowsTest, xtermsSizeIncrementsLandItOffTargetWithoutAnError) {
 
     // Half a character cell more than the current width cannot be honoured.
     const double target = before.width + 100 + widthIncrement / 2.0;
-    EXPECT_EQ(ax.setAttributeValue(terminal, AXAttribute::size, AXSize{target, before.height}),
-              AXErrorCode::success);
+    EXPECT_EQ(
+        ax.setAttributeValue(terminal, AXAttribute::size, AXSize{target, before.height}, kTimeout),
+        AXErrorCode::success);
     const RectD after = frameOf(xterm.window);
     EXPECT_NE(after.width, target);
     EXPECT_GT(after.width, before.width);
@@ -211,7 +215,8 @@ TEST_F(X11WindowsTest, aClientKilledAfterItWasReadIsNoLongerAvailable) {
     Accessibility& ax = desktop->accessibility();
     const std::int32_t pid = pidOf(xterm.window);
     const AXElement window{pid, xterm.window};
-    ASSERT_EQ(ax.copyAttributeValue(window, AXAttribute::role).error, AXErrorCode::success);
+    ASSERT_EQ(ax.copyAttributeValue(window, AXAttribute::role, kTimeout).error,
+              AXErrorCode::success);
 
     xterm.process->signal(SIGKILL);
     ASSERT_TRUE(xterm.process->waitForExit(std::chrono::seconds(20)));
@@ -220,16 +225,17 @@ TEST_F(X11WindowsTest, aClientKilledAfterItWasReadIsNoLongerAvailable) {
         return std::find(managed.begin(), managed.end(), xterm.window) == managed.end();
     }));
 
-    EXPECT_EQ(ax.setAttributeValue(window, AXAttribute::size, AXSize{300, 300}),
+    EXPECT_EQ(ax.setAttributeValue(window, AXAttribute::size, AXSize{300, 300}, kTimeout),
               AXErrorCode::invalidUIElement);
-    EXPECT_EQ(ax.setAttributeValue(window, AXAttribute::position, AXPoint{10, 10}),
+    EXPECT_EQ(ax.setAttributeValue(window, AXAttribute::position, AXPoint{10, 10}, kTimeout),
               AXErrorCode::invalidUIElement);
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::role).error,
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::role, kTimeout).error,
               AXErrorCode::invalidUIElement);
-    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::position).error,
+    EXPECT_EQ(ax.copyAttributeValue(window, AXAttribute::position, kTimeout).error,
               AXErrorCode::invalidUIElement);
-    EXPECT_EQ(ax.copyAttributeValue(ax.applicationElement(pid), AXAttribute::windows).error,
-              AXErrorCode::invalidUIElement);
+    EXPECT_EQ(
+        ax.copyAttributeValue(ax.applicationElement(pid), AXAttribute::windows, kTimeout).error,
+        AXErrorCode::invalidUIElement);
     EXPECT_FALSE(onScreen(xterm.window));
     EXPECT_FALSE(desktop->workspace().runningApplication(pid));
 }
@@ -237,12 +243,11 @@ TEST_F(X11WindowsTest, aClientKilledAfterItWasReadIsNoLongerAvailable) {
 TEST_F(X11WindowsTest, aWindowManagerThatDoesNotAnswerRunsOutTheMessagingTimeout) {
     Accessibility& ax = desktop->accessibility();
     const AXElement clock{0, xclock.window};
-    ASSERT_EQ(ax.setMessagingTimeout(clock, 0.2), AXErrorCode::success);
     const RectD before = frameOf(xclock.window);
 
     session->windowManager().signal(SIGSTOP);
     const AXError error =
-        ax.setAttributeValue(clock, AXAttribute::position, AXPoint{before.x + 50, before.y});
+        ax.setAttributeValue(clock, AXAttribute::position, AXPoint{before.x + 50, before.y}, 0.2);
     session->windowManager().signal(SIGCONT);
     EXPECT_EQ(error, AXErrorCode::cannotComplete);
 
