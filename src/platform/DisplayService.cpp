@@ -4,10 +4,6 @@
 
 namespace orvale {
 
-RectD flippedVertically(const RectD& rect, double mainHeight) {
-    return {rect.x, mainHeight - (rect.y + rect.height), rect.width, rect.height};
-}
-
 std::vector<CurrentDisplay> DisplayService::currentDisplays() const {
     const ScreenList list = screens_.screens();
     std::vector<CurrentDisplay> displays;

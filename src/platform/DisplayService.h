@@ -20,8 +20,4 @@ class DisplayService {
     Screens& screens_;
 };
 
-// Turns a rectangle of the bottom-left global space into the top-left one (and
-// back: the rule is its own inverse). `mainHeight` is the main display's height.
-RectD flippedVertically(const RectD& rect, double mainHeight);
-
 }  // namespace orvale

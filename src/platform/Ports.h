@@ -130,6 +130,12 @@ struct ScreenList {
     std::vector<ScreenInfo> screens;
 };
 
+// Turns a rectangle of the bottom-left global space into the top-left one (and
+// back: the rule is its own inverse). `mainHeight` is the main display's height.
+inline RectD flippedVertically(const RectD& rect, double mainHeight) {
+    return {rect.x, mainHeight - (rect.y + rect.height), rect.width, rect.height};
+}
+
 class Screens {
   public:
     virtual ~Screens() = default;

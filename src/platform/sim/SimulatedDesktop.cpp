@@ -4,7 +4,6 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "platform/DisplayService.h"
 
 namespace orvale {
 namespace {

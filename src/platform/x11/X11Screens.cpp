@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/DisplayService.h"
 #include "platform/x11/Clients.h"
 #include "platform/x11/Edid.h"
 #include "platform/x11/Monitors.h"
