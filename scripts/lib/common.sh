@@ -15,7 +15,7 @@ BUILD_PACKAGES=(
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy openbox xterm x11-apps x11-utils
-  x11-xserver-utils wmctrl
+  x11-xserver-utils wmctrl python3
 )
 
 missing_packages() {

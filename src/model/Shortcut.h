@@ -1,14 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
+#include <functional>
 
 namespace orvale {
 
-class KeyLabelSource;
-
-// Modifier bits of a shortcut, as the hot-key interface numbers them.
+// Modifier bits of a shortcut, as the hot-key interface numbers them. On a
+// Linux desktop command is Super, option is Alt and control is Ctrl.
 namespace Modifier {
 inline constexpr std::uint32_t command = 256;
 inline constexpr std::uint32_t shift = 512;
@@ -26,12 +24,6 @@ struct Shortcut {
 
     // Only these may be stored: a 16-bit key code and no unknown modifier bits.
     bool isStorable() const { return keyCode <= 65535 && (modifiers & ~Modifier::all) == 0; }
-
-    // When the combination is one of the system's own commands (the modifiers
-    // must match exactly), the message refusing it; nothing otherwise. Key names
-    // come from `labels` first when given.
-    std::optional<std::string> reservedSystemCommandMessage(
-        const KeyLabelSource* labels = nullptr) const;
 };
 
 }  // namespace orvale

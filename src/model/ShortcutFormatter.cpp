@@ -13,8 +13,10 @@ struct KeyNameEntry {
     std::string_view name;
 };
 
-// Names of physical keys. Keypad keys print like their main-keyboard
-// counterparts.
+// Names of physical keys as Linux desktops print them. The codes are those of
+// an Apple keyboard, so its Delete is Backspace here, Forward Delete is Delete,
+// Help sits where Insert is and Clear where Num Lock is. Keypad keys print like
+// their main-keyboard counterparts.
 constexpr std::array<KeyNameEntry, 95> kKeyNames{{
     // Letters
     {0, "A"},
@@ -58,14 +60,14 @@ constexpr std::array<KeyNameEntry, 95> kKeyNames{{
     {36, "Return"},
     {48, "Tab"},
     {49, "Space"},
-    {51, "Delete"},
+    {51, "Backspace"},
     {53, "Escape"},
-    {71, "Clear"},
+    {71, "Num Lock"},
     {76, "Enter"},
-    {114, "Help"},
+    {114, "Insert"},
     {115, "Home"},
     {116, "Page Up"},
-    {117, "Forward Delete"},
+    {117, "Delete"},
     {119, "End"},
     {121, "Page Down"},
     // Function keys
@@ -85,10 +87,10 @@ constexpr std::array<KeyNameEntry, 95> kKeyNames{{
     {107, "F14"},
     {113, "F15"},
     // Arrows
-    {123, "←"},
-    {124, "→"},
-    {125, "↓"},
-    {126, "↑"},
+    {123, "Left"},
+    {124, "Right"},
+    {125, "Down"},
+    {126, "Up"},
     // Punctuation
     {24, "="},
     {27, "-"},
@@ -122,13 +124,13 @@ constexpr std::array<KeyNameEntry, 95> kKeyNames{{
 
 }  // namespace
 
-std::string modifierSymbols(std::uint32_t modifiers) {
-    std::string symbols;
-    if (modifiers & Modifier::control) symbols += "⌃";
-    if (modifiers & Modifier::option) symbols += "⌥";
-    if (modifiers & Modifier::shift) symbols += "⇧";
-    if (modifiers & Modifier::command) symbols += "⌘";
-    return symbols;
+std::string modifierPrefix(std::uint32_t modifiers) {
+    std::string prefix;
+    if (modifiers & Modifier::shift) prefix += "Shift+";
+    if (modifiers & Modifier::control) prefix += "Ctrl+";
+    if (modifiers & Modifier::option) prefix += "Alt+";
+    if (modifiers & Modifier::command) prefix += "Super+";
+    return prefix;
 }
 
 std::optional<std::string> tableKeyName(std::uint32_t keyCode) {
@@ -147,7 +149,7 @@ std::string keyName(std::uint32_t keyCode, const KeyLabelSource* layout) {
 }
 
 std::string label(std::uint32_t keyCode, std::uint32_t modifiers, const KeyLabelSource* layout) {
-    return modifierSymbols(modifiers) + keyName(keyCode, layout);
+    return modifierPrefix(modifiers) + keyName(keyCode, layout);
 }
 
 }  // namespace orvale::ShortcutFormatter

@@ -14,11 +14,13 @@ class KeyLabelSource {
     virtual std::optional<std::string> name(std::uint32_t keyCode) const = 0;
 };
 
-// Short labels for shortcuts, such as ⌃⌥⇧⌘K or ⌘←.
+// Labels for shortcuts as Linux desktops write them, such as Ctrl+Alt+Super+K
+// or Super+Left.
 namespace ShortcutFormatter {
 
-// "⌃", "⌥", "⇧", "⌘" for the modifiers set, always in that order.
-std::string modifierSymbols(std::uint32_t modifiers);
+// "Shift+", "Ctrl+", "Alt+", "Super+" for the modifiers set, always in that
+// order (the order GTK's keyboard settings use).
+std::string modifierPrefix(std::uint32_t modifiers);
 
 // The keyboard layout's label when `layout` gives one, else the fixed name of
 // the key, else "Key " and the code.
@@ -27,7 +29,7 @@ std::string keyName(std::uint32_t keyCode, const KeyLabelSource* layout = nullpt
 // The fixed name of the key, without consulting any keyboard layout.
 std::optional<std::string> tableKeyName(std::uint32_t keyCode);
 
-// Modifier symbols followed by the key name.
+// The modifiers followed by the key name.
 std::string label(std::uint32_t keyCode, std::uint32_t modifiers,
                   const KeyLabelSource* layout = nullptr);
 
