@@ -26,7 +26,7 @@ void BM_RestoreWindows(benchmark::State& state) {
     desktop.plugDisplay({0, {1, 1, 1, 0}, "Built-in", laptop, {0, 25, 1512, 957}, 2, 0, 0, true});
     desktop.plugDisplay({0, {2, 2, 2, 0}, "Studio", studio, studio, 1, 0, 0, false});
     WindowService windowService(desktop, desktop, desktop, clock);
-    RestoreService service(windowService, desktop, desktop, clock);
+    RestoreService service(windowService, clock);
     const std::vector<CurrentDisplay> displays = DisplayService(desktop).currentDisplays();
 
     Layout layout;

@@ -6,7 +6,7 @@ namespace {
 const char* text(CaptureError::Kind kind) {
     switch (kind) {
         case CaptureError::Kind::permissionDenied:
-            return "Accessibility access is needed to read open windows.";
+            return "No supported window manager is running. Start one to read open windows.";
         case CaptureError::Kind::noEligibleWindows:
             return "No supported windows found. Show a window and retry.";
         case CaptureError::Kind::cancelled:

@@ -2,11 +2,13 @@
 
 #include <cmath>
 
+#include "platform/WindowTexts.h"
+
 namespace orvale {
 namespace {
 
-constexpr const char* kCouldNotMove = "The window could not be moved";
-constexpr const char* kNoLongerAvailable = "The window is no longer available";
+constexpr const char* kCouldNotMove = WindowText::couldNotMove;
+constexpr const char* kNoLongerAvailable = WindowText::noLongerAvailable;
 
 }  // namespace
 
@@ -17,7 +19,7 @@ std::optional<AXWriteFailure> AXWriteFailure::make(AXError error) {
         case C::success:
             return std::nullopt;
         case C::apiDisabled:
-            return AXWriteFailure{K::permission, error, "Accessibility access is off"};
+            return AXWriteFailure{K::permission, error, WindowText::noWindowManager};
         case C::cannotComplete:
             return AXWriteFailure{K::transient, error, "The app did not respond"};
         case C::failure:
@@ -102,7 +104,7 @@ bool FrameApplyResult::changed() const {
 }
 
 std::optional<std::string> FrameApplyResult::message() const {
-    if (permissionDenied) return "Accessibility access is off";
+    if (permissionDenied) return WindowText::noWindowManager;
     if (positionFailure) return positionFailure->message;
     if (sizeFailure) return sizeFailure->message;
     if (readbackFailure) {

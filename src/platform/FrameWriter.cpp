@@ -13,12 +13,14 @@ constexpr double kLandingTolerance = 4.0;
 class Writer {
   public:
     Writer(Accessibility& ax, const RectD& target, const WindowReference& reference,
-           const CancellationFlag* cancellation, const std::function<bool()>& writeGate)
+           const CancellationFlag* cancellation, const std::function<bool()>& writeGate,
+           const std::optional<RectD>& before)
         : ax_(ax),
           window_(reference.element),
           reference_(reference),
           cancellation_(cancellation),
-          writeGate_(writeGate) {
+          writeGate_(writeGate),
+          knownBefore_(before) {
         result_.target = target;
     }
 
@@ -32,7 +34,9 @@ class Writer {
             result_.sizeFailure = AXWriteFailure::windowChanged();
             return result_;
         }
-        result_.before = AX::frame(ax_, window_, kWriteTimeout).value_or(reference_.frame);
+        result_.before = knownBefore_
+                             ? knownBefore_
+                             : AX::frame(ax_, window_, kWriteTimeout).value_or(reference_.frame);
 
         if (!passGate(false)) return result_;
         result_.attemptedWrite = true;
@@ -124,6 +128,7 @@ class Writer {
     const WindowReference& reference_;
     const CancellationFlag* cancellation_;
     const std::function<bool()>& writeGate_;
+    std::optional<RectD> knownBefore_;
     FrameApplyResult result_;
 };
 
@@ -131,8 +136,9 @@ class Writer {
 
 FrameApplyResult writeFrame(Accessibility& ax, const RectD& target,
                             const WindowReference& reference, const CancellationFlag* cancellation,
-                            const std::function<bool()>& writeGate) {
-    return Writer(ax, target, reference, cancellation, writeGate).run();
+                            const std::function<bool()>& writeGate,
+                            const std::optional<RectD>& before) {
+    return Writer(ax, target, reference, cancellation, writeGate, before).run();
 }
 
 }  // namespace orvale

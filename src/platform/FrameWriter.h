@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include "platform/CancellationFlag.h"
 #include "platform/FrameApplyResult.h"
@@ -13,6 +14,7 @@ namespace orvale {
 // WindowService::setFrame, which serialises calls to it.
 FrameApplyResult writeFrame(Accessibility& ax, const RectD& target,
                             const WindowReference& reference, const CancellationFlag* cancellation,
-                            const std::function<bool()>& writeGate);
+                            const std::function<bool()>& writeGate,
+                            const std::optional<RectD>& before);
 
 }  // namespace orvale

@@ -182,6 +182,27 @@ WindowService::WindowService(Accessibility& accessibility, WindowServer& windowS
                              Workspace& workspace, Clock& clock)
     : ax_(accessibility), windowServer_(windowServer), workspace_(workspace), clock_(clock) {}
 
+bool WindowService::hasPermission() {
+    std::lock_guard lock(mutex_);
+    return ax_.isProcessTrusted();
+}
+
+std::set<std::string> WindowService::runningBundleIDs() {
+    std::lock_guard lock(mutex_);
+    std::set<std::string> identifiers;
+    for (const RunningApplication& app : workspace_.runningApplications()) {
+        if (app.bundleID && !app.isTerminated) identifiers.insert(*app.bundleID);
+    }
+    return identifiers;
+}
+
+std::optional<RectD> WindowService::currentFrame(const WindowReference& reference, double timeout) {
+    std::lock_guard lock(mutex_);
+    const auto frame = AX::frame(ax_, reference.element, timeout);
+    if (!frame || !frame->isUsableFrame()) return std::nullopt;
+    return frame;
+}
+
 ScanOutput WindowService::scan(const std::vector<CurrentDisplay>& displays,
                                const std::set<std::string>& exclusions,
                                const CancellationFlag* cancellation,
@@ -374,9 +395,10 @@ bool WindowService::isVisibleLocked(const WindowReference& reference, const Rect
 
 FrameApplyResult WindowService::setFrame(const RectD& target, const WindowReference& reference,
                                          const CancellationFlag* cancellation,
-                                         const WriteGate& writeGate) {
+                                         const WriteGate& writeGate,
+                                         const std::optional<RectD>& before) {
     std::lock_guard lock(mutex_);
-    return writeFrame(ax_, target, reference, cancellation, writeGate);
+    return writeFrame(ax_, target, reference, cancellation, writeGate, before);
 }
 
 std::optional<std::string> WindowService::hostname(const AXElement& window,

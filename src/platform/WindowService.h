@@ -20,7 +20,8 @@
 
 namespace orvale {
 
-// The only place that finds other applications' windows and moves them.
+// The only place that reads, finds and moves other applications' windows:
+// nothing else calls the Accessibility, WindowServer or Workspace ports.
 //
 // A window is taken only when the accessibility interface and the window
 // server agree that it is on the active desktop. All waiting and deadlines read
@@ -28,8 +29,10 @@ namespace orvale {
 //
 // One operation at a time: every public member function takes the service's
 // lock for its whole run, so calls from any number of threads are carried out
-// one after the other. A call must therefore not be made from inside a write
-// gate. Cancellation flags are only read.
+// one after the other (the program calls it from the window service's serial
+// executor). A call must therefore not be made from inside a write gate.
+// Cancellation flags are only read. Every call blocks for at most the bounds
+// it states; the ports it is given must outlive it.
 class WindowService {
   public:
     // Answers, before each write, whether writing may go on now.
@@ -37,6 +40,18 @@ class WindowService {
 
     WindowService(Accessibility& accessibility, WindowServer& windowServer, Workspace& workspace,
                   Clock& clock);
+
+    // Whether windows may be read and moved at all (on X11: whether a
+    // supported window manager runs).
+    bool hasPermission();
+
+    // The bundle identifiers of the running applications that have not
+    // terminated.
+    std::set<std::string> runningBundleIDs();
+
+    // The window's frame as read now, waiting at most `timeout` seconds;
+    // nothing when it cannot be read or is not a usable frame.
+    std::optional<RectD> currentFrame(const WindowReference& reference, double timeout);
 
     // The qualifying windows of the regular applications, in application name
     // order. Never fails: permission loss, cancellation, running out of time
@@ -64,10 +79,13 @@ class WindowService {
 
     // Moves and resizes the window, reads back where it landed and retries
     // once when it did not land within 4 points. Size is written before
-    // position; at most four writes are sent. Never throws.
+    // position; at most four writes are sent. `before` is the window's frame
+    // when the caller has just read it; otherwise it is read here first. Each
+    // read and write waits at most 0.6 s. Never throws.
     FrameApplyResult setFrame(const RectD& target, const WindowReference& reference,
                               const CancellationFlag* cancellation = nullptr,
-                              const WriteGate& writeGate = {});
+                              const WriteGate& writeGate = {},
+                              const std::optional<RectD>& before = std::nullopt);
 
     // The host of the page a browser window shows, looked for in its address,
     // its document and then its web areas; nothing for other applications or

@@ -25,7 +25,7 @@ constexpr std::array kCases{
     Case{AutomationDeferral::activeGesture, "activeGesture",
          "A window is being moved. Finish, then choose Restore."},
     Case{AutomationDeferral::permissionMissing, "permissionMissing",
-         "Automation is waiting for Accessibility access."},
+         "Automation is waiting for a window manager."},
     Case{AutomationDeferral::busy, "busy", "Busy. Automation will retry on the next event."},
 };
 

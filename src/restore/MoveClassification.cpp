@@ -15,10 +15,6 @@ EntryResult reached(const ResultSubject& subject, std::string detail, const Rect
 
 }  // namespace
 
-bool hasMoved(const std::optional<RectD>& before, const std::optional<RectD>& after) {
-    return before && after && !before->isApproximatelyEqual(*after, kSameFrameTolerance);
-}
-
 EntryResult classifyMove(const MoveOperation& move, const FrameApplyResult& applied,
                          bool cancelled) {
     const ResultSubject subject = subjectOf(move.entry);

@@ -6,21 +6,12 @@
 #include "model/Geometry.h"
 #include "platform/CurrentDisplay.h"
 #include "platform/FrameApplyResult.h"
+#include "restore/FrameTolerances.h"
 #include "restore/RestoreOptions.h"
 #include "restore/RestoreResult.h"
 #include "restore/UndoSnapshot.h"
 
 namespace orvale {
-
-// A window counts as where it was asked to be within this many points.
-inline constexpr double kAtTargetTolerance = 4;
-// Frames closer than this in every value are the same frame.
-inline constexpr double kSameFrameTolerance = 0.5;
-// Smallest frame a restore or undo gives a window.
-inline constexpr SizeD kMinimumWindowSize{80, 60};
-
-// Whether a frame read after a write differs from the one before it.
-bool hasMoved(const std::optional<RectD>& before, const std::optional<RectD>& after);
 
 // What one restore write achieved, from what the frame writer reported and
 // whether the run was cancelled by the time it returned.

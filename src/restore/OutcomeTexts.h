@@ -1,7 +1,10 @@
 #pragma once
 
 // The details shown under each entry of a restore or undo result. They are the
-// program's own words, shared by several producers, so they live in one place.
+// program's own words, shared by several producers, so they live in one place;
+// those the frame writer gives too are its texts.
+
+#include "platform/WindowTexts.h"
 
 namespace orvale::OutcomeText {
 
@@ -22,14 +25,14 @@ inline constexpr const char* discoveryIncomplete =
     "Couldn’t read all windows. Try Restore again shortly.";
 inline constexpr const char* displayUnavailable = "The saved display is not available";
 inline constexpr const char* couldNotMatch = "The window could not be matched";
-inline constexpr const char* noLongerAvailable = "The window is no longer available";
+inline constexpr const char* noLongerAvailable = WindowText::noLongerAvailable;
 inline constexpr const char* leftActiveDesktop = "The window is no longer on the active desktop";
 inline constexpr const char* moveUnsupported =
     "The app does not allow moving or resizing this window";
 inline constexpr const char* didNotMove = "The window did not move";
 inline constexpr const char* couldNotVerify = "Couldn’t move or verify this window.";
-inline constexpr const char* accessRevoked = "Accessibility access was revoked";
-inline constexpr const char* accessOff = "Accessibility access is off";
+inline constexpr const char* windowManagerStopped = "The window manager stopped running";
+inline constexpr const char* noWindowManager = WindowText::noWindowManager;
 inline constexpr const char* cancelledBeforeMove = "Cancelled before this window was moved";
 inline constexpr const char* cancelledBeforeScan = "Cancelled before the window scan finished";
 

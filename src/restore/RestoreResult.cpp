@@ -103,7 +103,7 @@ RestoreResult makeResult(ResultDraft draft, Timestamp date) {
 
 std::string makeSummary(const std::vector<EntryResult>& entries, bool wasCancelled,
                         bool permissionLost) {
-    if (permissionLost) return "Accessibility access was lost";
+    if (permissionLost) return OutcomeText::windowManagerStopped;
 
     const int restored = count(entries, EntryOutcome::restored);
     const int adjusted = count(entries, EntryOutcome::adjusted);
@@ -151,9 +151,9 @@ RestoreResult permissionFailure(const std::string& layoutName,
     draft.layoutName = layoutName;
     for (const auto& subject : subjects) {
         draft.entries.push_back(
-            EntryResult::make(subject, EntryOutcome::failed, OutcomeText::accessOff));
+            EntryResult::make(subject, EntryOutcome::failed, OutcomeText::noWindowManager));
     }
-    draft.summary = OutcomeText::accessOff;
+    draft.summary = OutcomeText::noWindowManager;
     draft.permissionLost = true;
     return makeResult(std::move(draft), date);
 }

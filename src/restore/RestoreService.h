@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "model/Clock.h"
 #include "model/Layout.h"
 #include "platform/CancellationFlag.h"
 #include "platform/CurrentDisplay.h"
-#include "platform/Ports.h"
 #include "platform/WindowService.h"
 #include "restore/RestoreOptions.h"
 #include "restore/RestoreResult.h"
@@ -20,17 +20,24 @@ namespace orvale {
 
 // Puts the windows of a saved layout back, and undoes the last restore.
 //
+// Every window is read and moved through the WindowService; the service calls
+// no platform port itself. A restore plans first (RestorePlanner: display
+// mapping, one scan, matching, target frames) and then writes the windows one
+// by one; an undo writes the journaled windows back. Both write through the
+// same move loop (runMoves), which reads each window's frame once per step.
+//
 // One run at a time: `restore` and `undo` hold the service's lock for their
 // whole run, so the two never interleave and the undo journal is only touched
-// by one run. Neither ever fails as a whole; every problem becomes an entry's
-// outcome. Cancellation is read before each step and never interrupts a write.
+// by one run; the program calls them from the restore service's serial
+// executor. Neither ever fails as a whole; every problem becomes an entry's
+// outcome. Cancellation is read before each step and never interrupts a
+// write. `windowService` and `clock` must outlive the service.
 class RestoreService {
   public:
     // Called on the running thread; the caller hands the value to its own.
     using ProgressCallback = std::function<void(const RestoreProgress&)>;
 
-    RestoreService(WindowService& windowService, Accessibility& accessibility, Workspace& workspace,
-                   Clock& clock);
+    RestoreService(WindowService& windowService, Clock& clock);
 
     // `exclusions` are bundle identifiers of applications never touched.
     RestoreResult restore(const Layout& layout, const std::vector<CurrentDisplay>& displays,
@@ -44,25 +51,16 @@ class RestoreService {
                                       const CancellationFlag* cancellation = nullptr,
                                       const ProgressCallback& progress = {});
 
-    // The journal a later undo would use. Safe to call while a run goes on.
+    // The journal a later undo would use. Safe to call from any thread while a
+    // run goes on.
     std::optional<UndoSnapshot> undoSnapshot() const;
 
   private:
-    // Sets a short messaging timeout first, so one unresponsive application
-    // cannot stall the run.
-    std::optional<RectD> readFrame(const AXElement& element, double timeoutSeconds);
-    bool isCancelled(const CancellationFlag* cancellation) const;
-    // Cancellation and loss of permission end a run before its next window:
-    // `markRemaining` gives the windows left the matching outcome and detail.
-    bool stopsBeforeNextWindow(const CancellationFlag* cancellation, const char* cancelledDetail,
-                               ResultDraft& draft,
-                               const std::function<void(EntryOutcome, const char*)>& markRemaining);
     void storeUndoRecords(std::vector<UndoWindow> records, const Layout& layout,
                           const RestoreOptions& options);
+    void keepUnfinished(const UndoSnapshot& snapshot, std::vector<UndoWindow> kept);
 
-    WindowService& windowService_;
-    Accessibility& ax_;
-    Workspace& workspace_;
+    WindowService& windows_;
     Clock& clock_;
     std::mutex runMutex_;
     mutable std::mutex snapshotMutex_;

@@ -1,14 +1,61 @@
 // RestoreService::undo: puts journaled windows back where a restore found them.
 
-#include "platform/AXRead.h"
 #include "restore/MoveClassification.h"
+#include "restore/MoveLoop.h"
 #include "restore/OutcomeTexts.h"
 #include "restore/RestoreService.h"
 
 namespace orvale {
 namespace {
 
-constexpr double kBeforeReadTimeout = 0.35;
+// The undo's side of the move loop: a journaled window is re-checked, which
+// reads its frame, and goes back to its previous frame fitted to the displays
+// connected now.
+class UndoSteps final : public MoveSteps {
+  public:
+    UndoSteps(const std::vector<UndoWindow>& windows, const std::vector<CurrentDisplay>& displays,
+              const std::set<std::string>& exclusions, WindowService& windowService)
+        : windows_(windows),
+          displays_(displays),
+          exclusions_(exclusions),
+          windowService_(windowService),
+          targets_(windows.size()) {}
+
+    std::size_t count() const override { return windows_.size(); }
+    ResultSubject subject(std::size_t i) const override { return subjectOf(windows_[i]); }
+    std::string label(std::size_t i) const override { return windows_[i].label; }
+
+    std::variant<EntryResult, PreparedMove> prepare(std::size_t i) override {
+        const UndoWindow& window = windows_[i];
+        const auto settled = [&](EntryOutcome outcome, const char* detail) {
+            return EntryResult::make(subject(i), outcome, detail);
+        };
+        if (exclusions_.contains(window.reference.bundleID)) {
+            return settled(EntryOutcome::excluded, OutcomeText::excludedApp);
+        }
+        const WindowReferencePtr live = windowService_.revalidate(window.reference, displays_);
+        if (!live) return settled(EntryOutcome::notOpen, OutcomeText::noLongerOpen);
+        UndoWindow current = window;
+        current.reference = *live;
+        targets_[i] = undoTarget(current, displays_);
+        if (!targets_[i]) return settled(EntryOutcome::failed, OutcomeText::noDisplay);
+        return PreparedMove{*live, targets_[i]->frame};
+    }
+
+    EntryResult classify(std::size_t i, const PreparedMove& move, const FrameApplyResult& applied,
+                         bool cancelled) override {
+        UndoWindow current = windows_[i];
+        current.reference = move.reference;
+        return classifyUndo(current, *targets_[i], move.reference.frame, applied, cancelled);
+    }
+
+  private:
+    const std::vector<UndoWindow>& windows_;
+    const std::vector<CurrentDisplay>& displays_;
+    const std::set<std::string>& exclusions_;
+    WindowService& windowService_;
+    std::vector<std::optional<UndoTarget>> targets_;
+};
 
 // Failed and cancelled windows stay journaled so Undo can be tried again; the
 // others are back, gone, or not ours to touch.
@@ -27,90 +74,55 @@ std::optional<RestoreResult> RestoreService::undo(const std::vector<CurrentDispl
     if (!snapshot) return std::nullopt;
     const std::vector<UndoWindow>& windows = snapshot->entries;
 
-    if (!ax_.isProcessTrusted()) {
+    if (!windows_.hasPermission()) {
         std::vector<ResultSubject> subjects;
         for (const auto& window : windows) subjects.push_back(subjectOf(window));
         return permissionFailure(snapshot->layoutName, subjects, ResultKind::undo,
                                  clock_.wallTime());
     }
 
+    UndoSteps steps(windows, displays, exclusions, windows_);
+    MoveLoopOutcome moved = runMoves(steps, windows_,
+                                     {.cancelledDetail = OutcomeText::cancelledBeforeUndo,
+                                      .cancellation = cancellation,
+                                      .progress = progress,
+                                      .layoutName = snapshot->layoutName,
+                                      .eligibility = nullptr,
+                                      .writeGate = nullptr});
+
+    std::vector<UndoWindow> kept;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (!staysJournaled(moved.results[i].outcome)) continue;
+        UndoWindow record = windows[i];
+        record.pendingFailure = true;
+        kept.push_back(std::move(record));
+    }
+    keepUnfinished(*snapshot, dedupe(kept));
+
     ResultDraft draft;
     draft.kind = ResultKind::undo;
     draft.layoutID = snapshot->layoutID;
     draft.operationID = snapshot->operationID;
     draft.layoutName = snapshot->layoutName;
-    std::vector<EntryResult>& results = draft.entries;
-    const auto settle = [&](const UndoWindow& window, EntryOutcome outcome, std::string detail) {
-        results.push_back(EntryResult::make(subjectOf(window), outcome, std::move(detail)));
-    };
-    const auto markRemaining = [&](std::size_t from, EntryOutcome outcome, const char* detail) {
-        for (std::size_t k = from; k < windows.size(); ++k) settle(windows[k], outcome, detail);
-    };
-
-    const auto total = static_cast<int>(windows.size());
-    for (std::size_t i = 0; i < windows.size(); ++i) {
-        const UndoWindow& window = windows[i];
-        if (stopsBeforeNextWindow(cancellation, OutcomeText::cancelledBeforeUndo, draft,
-                                  [&](EntryOutcome outcome, const char* detail) {
-                                      markRemaining(i, outcome, detail);
-                                  })) {
-            break;
-        }
-        if (exclusions.contains(window.reference.bundleID)) {
-            settle(window, EntryOutcome::excluded, OutcomeText::excludedApp);
-            continue;
-        }
-        const WindowReferencePtr live = windowService_.revalidate(window.reference, displays);
-        if (!live) {
-            settle(window, EntryOutcome::notOpen, OutcomeText::noLongerOpen);
-            continue;
-        }
-        UndoWindow current = window;
-        current.reference = *live;
-        const auto target = undoTarget(current, displays);
-        if (!target) {
-            settle(window, EntryOutcome::failed, OutcomeText::noDisplay);
-            continue;
-        }
-        if (progress) progress({static_cast<int>(i), total, window.label, snapshot->layoutName});
-
-        const auto before = readFrame(live->element, kBeforeReadTimeout);
-        const FrameApplyResult applied =
-            windowService_.setFrame(target->frame, *live, cancellation);
-        const bool cancelledNow = isCancelled(cancellation);
-        if (hasMoved(before, applied.after)) ++draft.movedCount;
-        results.push_back(classifyUndo(current, *target, before, applied, cancelledNow));
-        if (results.back().outcome == EntryOutcome::cancelled) draft.wasCancelled = true;
-        if (cancelledNow) {
-            markRemaining(i + 1, EntryOutcome::cancelled, OutcomeText::cancelledBeforeUndo);
-            draft.wasCancelled = draft.wasCancelled || i + 1 < windows.size();
-            break;
-        }
-    }
-
-    std::vector<UndoWindow> kept;
-    for (std::size_t i = 0; i < results.size(); ++i) {
-        if (!staysJournaled(results[i].outcome)) continue;
-        UndoWindow record = windows[i];
-        record.pendingFailure = true;
-        kept.push_back(std::move(record));
-    }
-    kept = dedupe(kept);
-    {
-        std::lock_guard lock(snapshotMutex_);
-        if (kept.empty()) {
-            undoSnapshot_.reset();
-        } else {
-            UndoSnapshot remaining = *snapshot;
-            remaining.entries = std::move(kept);
-            remaining.hasPendingFailures = true;
-            remaining.date = clock_.wallTime();
-            undoSnapshot_ = std::move(remaining);
-        }
-    }
-
-    draft.summary = makeSummary(results, draft.wasCancelled, draft.permissionLost);
+    draft.entries = std::move(moved.results);
+    draft.wasCancelled = moved.wasCancelled;
+    draft.permissionLost = moved.permissionLost;
+    draft.movedCount = moved.movedCount;
+    draft.summary = makeSummary(draft.entries, draft.wasCancelled, draft.permissionLost);
     return makeResult(std::move(draft), clock_.wallTime());
+}
+
+void RestoreService::keepUnfinished(const UndoSnapshot& snapshot, std::vector<UndoWindow> kept) {
+    std::lock_guard lock(snapshotMutex_);
+    if (kept.empty()) {
+        undoSnapshot_.reset();
+        return;
+    }
+    UndoSnapshot remaining = snapshot;
+    remaining.entries = std::move(kept);
+    remaining.hasPendingFailures = true;
+    remaining.date = clock_.wallTime();
+    undoSnapshot_ = std::move(remaining);
 }
 
 }  // namespace orvale

@@ -4,7 +4,7 @@
 #include <unordered_set>
 
 #include "platform/DisplayPlacement.h"
-#include "restore/MoveClassification.h"
+#include "restore/FrameTolerances.h"
 #include "restore/OutcomeTexts.h"
 
 namespace orvale {

@@ -133,7 +133,7 @@ TEST_F(CaptureTest, PermissionCancellationAndTimeoutsHaveTheirOwnTexts) {
 
     desktop.setTrusted(false);
     EXPECT_EQ(captureError(displays(), &flag),
-              "Accessibility access is needed to read open windows.");
+              "No supported window manager is running. Start one to read open windows.");
     try {
         capture();
         FAIL() << "expected a capture error";

@@ -138,7 +138,7 @@ TEST_F(SetFrameTest, PermissionLostOnTheFirstWriteStopsEveryWrite) {
     EXPECT_EQ(desktop.writtenAttributes(), Strings{"AXSize"});
     EXPECT_TRUE(result.permissionDenied);
     EXPECT_TRUE(result.hasPermissionFailure());
-    EXPECT_EQ(result.message(), "Accessibility access is off");
+    EXPECT_EQ(result.message(), "No supported window manager is running");
     // Where the window is was still read, so the caller can tell.
     EXPECT_EQ(result.after, kStart);
     EXPECT_EQ(result.readbackFailure, std::nullopt);
@@ -151,7 +151,7 @@ TEST_F(SetFrameTest, PermissionRevokedAfterTheSizeWriteStopsBeforeTheRetry) {
     EXPECT_TRUE(result.permissionDenied);
     EXPECT_EQ(result.positionFailure->kind, AXWriteFailure::Kind::permission);
     EXPECT_EQ(result.after, std::nullopt);
-    EXPECT_EQ(result.message(), "Accessibility access is off");
+    EXPECT_EQ(result.message(), "No supported window manager is running");
 }
 
 TEST_F(SetFrameTest, WithoutPermissionNothingIsTouched) {

@@ -53,7 +53,7 @@ TEST(RestoreResultTest, CancellationAndPermissionLossInTheSummary) {
               "Cancelled · 2 restored · 4 cancelled");
     EXPECT_EQ(makeSummary({}, true, false), "Cancelled");
     EXPECT_EQ(makeSummary(withOutcomes({{O::restored, 2}, {O::failed, 1}}), true, true),
-              "Accessibility access was lost");
+              "The window manager stopped running");
 }
 
 TEST(RestoreResultTest, MakeResultCountsEntriesButTakesDeferredAsGiven) {
@@ -98,10 +98,10 @@ TEST(RestoreResultTest, PermissionFailureFailsEverySubject) {
     ASSERT_EQ(r.entries.size(), 2u);
     EXPECT_EQ(r.entries[0],
               (EntryResult{a.id, "Mail — x", "Mail", "com.example.Mail", O::failed,
-                           "Accessibility access is off", std::nullopt, std::nullopt}));
+                           "No supported window manager is running", std::nullopt, std::nullopt}));
     EXPECT_EQ(r.entries[1].entryID, b.id);
     EXPECT_EQ(r.kind, ResultKind::undo);
-    EXPECT_EQ(r.summary, "Accessibility access is off");
+    EXPECT_EQ(r.summary, "No supported window manager is running");
     EXPECT_TRUE(r.permissionLost);
     EXPECT_FALSE(r.wasCancelled);
     EXPECT_EQ(r.failedCount, 2);

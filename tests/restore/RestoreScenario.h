@@ -56,7 +56,7 @@ class RestoreScenario : public ::testing::Test {
     VirtualClock clock;
     SimulatedDesktop desktop{clock};
     WindowService windowService{desktop, desktop, desktop, clock};
-    RestoreService service{windowService, desktop, desktop, clock};
+    RestoreService service{windowService, clock};
     Layout layout;
     std::set<std::string> exclusions;
 

@@ -237,12 +237,12 @@ TEST_F(RestoreServiceTest, PermissionRevokedMidRun) {
     // The first window takes two writes; the permission goes during the second.
     desktop.revokePermissionAfterWrites(3);
     const auto result = restore();
-    const std::string revoked = "Accessibility access was revoked";
+    const std::string revoked = "The window manager stopped running";
     expectEntries(result, {{layout.entries[0].id, O::restored, "Placed on Studio"},
                            {layout.entries[1].id, O::failed, revoked},
                            {layout.entries[2].id, O::failed, revoked},
                            {layout.entries[3].id, O::failed, revoked}});
-    EXPECT_EQ(result.summary, "Accessibility access was lost");
+    EXPECT_EQ(result.summary, "The window manager stopped running");
     EXPECT_TRUE(result.permissionLost);
     // The interrupted window may have changed, so it is journaled too.
     ASSERT_TRUE(service.undoSnapshot());
@@ -255,9 +255,9 @@ TEST_F(RestoreServiceTest, NoPermissionAtAllFailsEveryEntry) {
     const auto b = save("B", "Side", {4072, 0, 800, 600});
     desktop.setTrusted(false);
     const auto result = restore();
-    expectEntries(result, {{a.id, O::failed, "Accessibility access is off"},
-                           {b.id, O::failed, "Accessibility access is off"}});
-    EXPECT_EQ(result.summary, "Accessibility access is off");
+    expectEntries(result, {{a.id, O::failed, "No supported window manager is running"},
+                           {b.id, O::failed, "No supported window manager is running"}});
+    EXPECT_EQ(result.summary, "No supported window manager is running");
     EXPECT_TRUE(result.permissionLost);
 }
 

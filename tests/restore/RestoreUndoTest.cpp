@@ -164,10 +164,10 @@ TEST_F(RestoreUndoTest, NoPermissionFailsEveryWindowAndKeepsTheJournal) {
     const auto result = undo();
     ASSERT_TRUE(result);
     EXPECT_EQ(result->kind, ResultKind::undo);
-    EXPECT_EQ(result->summary, "Accessibility access is off");
+    EXPECT_EQ(result->summary, "No supported window manager is running");
     EXPECT_EQ(result->failedCount, 3);
     for (const auto& entry : result->entries) {
-        EXPECT_EQ(entry.detail, "Accessibility access is off");
+        EXPECT_EQ(entry.detail, "No supported window manager is running");
     }
     EXPECT_EQ(service.undoSnapshot(), before);
 }

@@ -20,8 +20,7 @@ class X11RestoreTest : public testing::ClientsFixture {
         ClientsFixture::SetUp();
         windows = std::make_unique<WindowService>(desktop->accessibility(), desktop->windowServer(),
                                                   desktop->workspace(), clock);
-        restorer = std::make_unique<RestoreService>(*windows, desktop->accessibility(),
-                                                    desktop->workspace(), clock);
+        restorer = std::make_unique<RestoreService>(*windows, clock);
         displays = DisplayService(desktop->screens()).currentDisplays();
     }
 

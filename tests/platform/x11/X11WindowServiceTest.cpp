@@ -151,7 +151,8 @@ TEST_F(X11WindowServiceTest, theCommandsListTheDisplaysAndTheWindows) {
     session->stopWindowManager();
     std::ostringstream none, denied;
     EXPECT_EQ(cli::run({"windows"}, none, denied), 1);
-    EXPECT_EQ(denied.str(), "orvale: Accessibility access is needed to read open windows.\n");
+    EXPECT_EQ(denied.str(),
+              "orvale: No supported window manager is running. Start one to read open windows.\n");
 
     ::setenv("DISPLAY", "", 1);
     std::ostringstream nothing, noDisplay;
