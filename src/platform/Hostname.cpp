@@ -36,13 +36,37 @@ std::optional<std::string> normalizedHostname(std::string_view address) {
 }
 
 const std::set<std::string, std::less<>>& browserBundleIDs() {
+    // Desktop ids (the .desktop file name without its extension) of the
+    // browsers Linux distributions and Flathub ship, and the window classes
+    // that stand in for them when no desktop entry is found.
     static const std::set<std::string, std::less<>> identifiers = {
-        "com.apple.Safari",           "com.apple.SafariTechnologyPreview",
-        "com.google.Chrome",          "com.google.Chrome.canary",
-        "com.brave.Browser",          "com.brave.Browser.beta",
-        "com.microsoft.edgemac",      "org.mozilla.firefox",
-        "company.thebrowser.Browser", "com.vivaldi.Vivaldi",
-        "com.operasoftware.Opera",    "com.kagi.kagimacos",
+        "firefox",
+        "firefox-esr",
+        "org.mozilla.firefox",
+        "librewolf",
+        "io.gitlab.librewolf-community",
+        "chromium",
+        "chromium-browser",
+        "org.chromium.Chromium",
+        "google-chrome",
+        "google-chrome-beta",
+        "google-chrome-unstable",
+        "com.google.Chrome",
+        "brave-browser",
+        "com.brave.Browser",
+        "microsoft-edge",
+        "com.microsoft.Edge",
+        "vivaldi-stable",
+        "com.vivaldi.Vivaldi",
+        "opera",
+        "com.opera.Opera",
+        "org.gnome.Epiphany",
+        "epiphany",
+        "org.kde.falkon",
+        "falkon",
+        "org.kde.konqueror",
+        "org.qutebrowser.qutebrowser",
+        "midori",
     };
     return identifiers;
 }
