@@ -63,6 +63,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
     const std::vector<Case> cases{
         {"near target", applied(RectD{1603, 97, 1004, 796}), false, O::restored,
          "Placed on Studio"},
+        {"just beyond the tolerance, yet moved", applied(RectD{1604.01, 100, 1000, 800}), false,
+         O::adjusted, "The app adjusted the position or size."},
         {"landed at target though cancelled meanwhile", applied(kTarget), true, O::restored,
          "Placed on Studio"},
         {"unsupported but moved", unsupportedButMoved, false, O::adjusted,
@@ -89,14 +91,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
         const EntryResult r = classifyMove(m, c.result, c.cancelled);
         EXPECT_EQ(name(r.outcome), name(c.outcome));
         EXPECT_EQ(r.detail, c.detail);
-        EXPECT_EQ(r.entryID, m.entry.id);
-        EXPECT_EQ(r.label, "Mail — mail.example.org");
-        EXPECT_EQ(r.bundleID, "com.example.Mail");
-        EXPECT_EQ(r.frame.has_value(), c.outcome == O::restored);
-        if (r.frame) {
-            EXPECT_EQ(r.frame, c.result.after);
-            EXPECT_EQ(r.windowID, 4711u);
-        }
+        EXPECT_EQ(r.frame, c.outcome == O::restored ? c.result.after : std::nullopt);
+        EXPECT_EQ(r.windowID, c.outcome == O::restored ? std::optional(4711u) : std::nullopt);
     }
 }
 
@@ -117,12 +113,9 @@ TEST(MoveClassificationTest, JournalKeepsEveryWriteThatMayHaveMovedTheWindow) {
 
     const auto moved = journalPossibleChange(m, kBefore, applied(kTarget), displays);
     ASSERT_TRUE(moved);
-    EXPECT_EQ(moved->reference, m.reference);
     EXPECT_EQ(moved->previousFrame, kBefore);
     EXPECT_EQ(moved->displayKey, displays[0].id());
     EXPECT_EQ(moved->displayVisibleFrame, displays[0].visibleFrame);
-    EXPECT_EQ(moved->label, "Mail — mail.example.org");
-    EXPECT_FALSE(moved->pendingFailure);
 
     // Without a read-back nobody knows where the window is: journal it.
     const auto unknown = journalPossibleChange(m, kBefore, applied(std::nullopt), {});

@@ -172,6 +172,29 @@ TEST_F(RestoreUndoTest, NoPermissionFailsEveryWindowAndKeepsTheJournal) {
     EXPECT_EQ(service.undoSnapshot(), before);
 }
 
+TEST_F(RestoreUndoTest, TheWindowManagerLostPartWayKeepsTheRestForAnotherTry) {
+    const Uuid a = windowID(0), b = windowID(1), c = windowID(2);
+    // It stops while the second window is being written.
+    desktop.revokePermissionAfterWrites(3);
+    const auto result = undo();
+    ASSERT_TRUE(result);
+    const std::string stopped = "The window manager stopped running";
+    expectEntries(*result,
+                  {{a, O::restored, ""}, {b, O::failed, stopped}, {c, O::failed, stopped}});
+    EXPECT_TRUE(result->permissionLost);
+    EXPECT_EQ(result->summary, stopped);
+
+    const auto partial = service.undoSnapshot();
+    ASSERT_TRUE(partial);
+    ASSERT_EQ(partial->entries.size(), 2u);
+    EXPECT_EQ(partial->entries[0].reference.element, windows[1]);
+    EXPECT_TRUE(partial->hasPendingFailures);
+
+    desktop.setTrusted(true);
+    ASSERT_EQ(undo()->summary, "2 restored");
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(frameOf(windows[i]), starts[i]);
+}
+
 TEST_F(RestoreUndoTest, FollowUpRunIsUndoneTogetherWithItsFirstRun) {
     // The follow-up of the same operation moves A again (the user had dragged
     // it meanwhile) and a newly chosen window D.

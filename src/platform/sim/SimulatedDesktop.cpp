@@ -4,7 +4,6 @@
 #include <cmath>
 #include <stdexcept>
 
-
 namespace orvale {
 namespace {
 
@@ -280,10 +279,22 @@ AXResult SimulatedDesktop::copyAttributeValue(const AXElement& element, std::str
 
 AXError SimulatedDesktop::setAttributeValue(const AXElement& element, std::string_view attribute,
                                             const AXValue& value, double timeout) {
-    std::lock_guard lock(mutex_);
-    const AXError result = writeLocked(element, attribute, value, timeout);
-    record(SimulatedAction::Kind::write, element, attribute, value, timeout, result);
+    std::function<void(const AXElement&, std::string_view)> observer;
+    AXError result;
+    {
+        std::lock_guard lock(mutex_);
+        result = writeLocked(element, attribute, value, timeout);
+        record(SimulatedAction::Kind::write, element, attribute, value, timeout, result);
+        observer = writeObserver_;
+    }
+    if (observer) observer(element, attribute);
     return result;
+}
+
+void SimulatedDesktop::observeWrites(
+    std::function<void(const AXElement&, std::string_view)> observer) {
+    std::lock_guard lock(mutex_);
+    writeObserver_ = std::move(observer);
 }
 
 std::optional<std::vector<WindowInfo>> SimulatedDesktop::onScreenWindows() {

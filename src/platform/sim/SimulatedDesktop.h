@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -75,6 +76,10 @@ class SimulatedDesktop final : public Accessibility,
     void setResponseTime(const AXElement& element, double seconds);
     // The window closes right after answering this many more reads.
     void vanishAfterReads(const AXElement& window, int reads);
+    // Called after each write has been carried out, on the writing thread and
+    // outside the desktop's lock, so it may script the desktop: something the
+    // user does while a window is being moved.
+    void observeWrites(std::function<void(const AXElement&, std::string_view)> observer);
 
     // What was asked.
     std::vector<SimulatedAction> actions() const;
@@ -161,6 +166,7 @@ class SimulatedDesktop final : public Accessibility,
     std::optional<int> writesBeforeRevoking_;
     bool windowListAvailable_ = true;
     bool recording_ = true;
+    std::function<void(const AXElement&, std::string_view)> writeObserver_;
 };
 
 }  // namespace orvale
