@@ -51,10 +51,20 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" "${install[@]}"
 }
 
-# configure_and_build BUILD_DIR [CMAKE_ARGS...]
+# configure_and_build BUILD_DIR [CMAKE_ARGS...] [--target TARGET]
 configure_and_build() {
   local dir=$1
   shift
-  cmake -S "$ORVALE_ROOT" -B "$dir" -G Ninja "$@"
-  cmake --build "$dir" --parallel "$(nproc)"
+  local configure=() build=()
+  while [ $# -gt 0 ]; do
+    if [ "$1" = --target ]; then
+      build+=(--target "$2")
+      shift 2
+    else
+      configure+=("$1")
+      shift
+    fi
+  done
+  cmake -S "$ORVALE_ROOT" -B "$dir" -G Ninja "${configure[@]}"
+  cmake --build "$dir" --parallel "$(nproc)" "${build[@]}"
 }
