@@ -17,7 +17,8 @@ RULES = """
 model:
 platform:     model
 platform/x11: model platform/Ports.h
-restore:      model platform -platform/x11
+restore:      model platform
+              -platform/x11
 """
 
 
