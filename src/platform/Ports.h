@@ -40,7 +40,8 @@
 
 namespace orvale {
 
-// Reading and writing other applications' windows.
+// Reading and writing other applications' windows. Called by the window
+// service only, one call at a time.
 //
 // `timeout` is the messaging timeout of one call, in seconds: a call that
 // would take longer gives up after it and answers
@@ -72,6 +73,8 @@ struct WindowInfo {
     std::optional<RectD> bounds;
 };
 
+// The window server's list. Called by the window service only, from the same
+// thread as Accessibility; blocks for at most the backend's short deadline.
 class WindowServer {
   public:
     virtual ~WindowServer() = default;
@@ -94,7 +97,9 @@ struct RunningApplication {
     bool operator==(const RunningApplication&) const = default;
 };
 
-// The running applications and this program's own identity.
+// The running applications and this program's own identity. Called by the
+// window service only; `runningApplications` and `runningApplication` block
+// for at most the backend's short deadline, the own identity never blocks.
 class Workspace {
   public:
     virtual ~Workspace() = default;
@@ -136,6 +141,9 @@ inline RectD flippedVertically(const RectD& rect, double mainHeight) {
     return {rect.x, mainHeight - (rect.y + rect.height), rect.width, rect.height};
 }
 
+// The connected screens. Called by the display service, from whichever one
+// thread reads the displays (the main thread in the program); blocks for at
+// most the backend's short deadline.
 class Screens {
   public:
     virtual ~Screens() = default;
