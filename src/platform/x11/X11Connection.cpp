@@ -76,6 +76,11 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
     result->ewmhReady_ = xcb_ewmh_init_atoms_replies(&result->ewmh_, ewmhCookies, nullptr) != 0;
     if (!result->ewmhReady_) return nullptr;
 
+    // The window manager's announcement and the managed list live on the
+    // root; their changes then arrive as events that make readings stale.
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, result->root_, XCB_CW_EVENT_MASK, &rootEvents);
+
     // Monitors need RandR 1.5; the server only answers the newer requests once
     // the client has said which version it speaks.
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
