@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <regex>
 #include <stdexcept>
 
 #include "platform/x11/Property.h"
@@ -173,11 +172,9 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
 RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
     const std::string info = session.run({"xwininfo", "-id", hex(window)});
     const auto number = [&](const std::string& label) {
-        std::smatch match;
-        if (!std::regex_search(info, match, std::regex(label + R"(:\s+(-?\d+))"))) {
-            throw std::runtime_error("xwininfo gave no " + label);
-        }
-        return std::stod(match[1]);
+        const auto at = info.find(label + ":");
+        if (at == std::string::npos) throw std::runtime_error("xwininfo gave no " + label);
+        return std::stod(info.substr(at + label.size() + 1));
     };
     const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
     if (extents.size() != 4) throw std::runtime_error("no frame extents");
