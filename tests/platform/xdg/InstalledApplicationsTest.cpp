@@ -45,20 +45,25 @@ TEST(InstalledApplicationsTest, listsEveryEntryAsGioReadsItAndFindsApplicationsO
                                    {"org.example.Editor", "My Editor", "/opt/editor.png", "", true},
                                }));
 
-    // A new entry is read once GIO has seen it; GIO tells every watcher at
-    // once, and the test waits on one of its own.
-    writeFile(folder / "home/applications/viewer.desktop",
-              entry("Name=Viewer\nStartupWMClass=Calc\n"));
+    // A new entry is read once GIO has seen it. GIO tells every watcher at
+    // once; the test waits, at most 20 s, on one of its own made beforehand.
     GMainContext* context = g_main_context_new();
     g_main_context_push_thread_default(context);
     GAppInfoMonitor* monitor = g_app_info_monitor_get();
-    bool changed = false;
-    g_signal_connect(monitor, "changed", G_CALLBACK(+[](GAppInfoMonitor*, gpointer flag) {
-                         *static_cast<bool*>(flag) = true;
-                     }),
-                     &changed);
-    g_list_free_full(g_app_info_get_all(), g_object_unref);
-    while (!changed) g_main_context_iteration(context, TRUE);
+    bool changed = false, late = false;
+    const auto flag = +[](gpointer raised) {
+        *static_cast<bool*>(raised) = true;
+        return G_SOURCE_REMOVE;
+    };
+    g_signal_connect_swapped(monitor, "changed", G_CALLBACK(flag), &changed);
+    GSource* limit = g_timeout_source_new_seconds(20);
+    g_source_set_callback(limit, flag, &late, nullptr);
+    g_source_attach(limit, context);
+    writeFile(folder / "home/applications/viewer.desktop",
+              entry("Name=Viewer\nStartupWMClass=Calc\n"));
+    while (!changed && !late) g_main_context_iteration(context, TRUE);
+    g_source_destroy(limit);
+    g_source_unref(limit);
     g_object_unref(monitor);
     g_main_context_pop_thread_default(context);
     g_main_context_unref(context);
