@@ -56,6 +56,21 @@ bool isPropertyChangeOf(const xcb_generic_event_t& event, xcb_window_t window, x
     return notify.window == window && notify.atom == atom;
 }
 
+// The geometry a ConfigureNotify reports, starting from the last reading. A
+// window manager's synthetic notice places the client in root coordinates as
+// if it still had the border it asked for; the server's own notice places it
+// within its frame, so only its size is taken.
+WindowGeometry toldBy(const xcb_configure_notify_event_t& notice, WindowGeometry geometry) {
+    const double border = geometry.border;
+    geometry.client.width = notice.width + 2 * border;
+    geometry.client.height = notice.height + 2 * border;
+    if (notice.response_type & 0x80) {
+        geometry.client.x = notice.x + notice.border_width - border;
+        geometry.client.y = notice.y + notice.border_width - border;
+    }
+    return geometry;
+}
+
 }  // namespace
 
 bool X11Accessibility::isProcessTrusted() {
@@ -231,9 +246,19 @@ bool X11Accessibility::isFresh(const Reading<T>& reading, xcb_window_t window) {
 
 AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Current& current) {
     if (const auto found = lastReadings_.find(window);
-        found != lastReadings_.end() && isFresh(found->second, window)) {
-        current = found->second.value;
-        return AXErrorCode::success;
+        found != lastReadings_.end() && connection_.unchangedSince(window, found->second.events)) {
+        // Another client's move shows up as the window manager's notice,
+        // which updates the reading instead of forcing a fresh one.
+        Reading<Current>& reading = found->second;
+        if (const auto notice = connection_.placementSince(window, reading.events)) {
+            reading.value.geometry = toldBy(*notice, reading.value.geometry);
+            reading.events = connection_.mark();
+            reading.taken = std::chrono::steady_clock::now();
+        }
+        if (isFresh(reading, window)) {
+            current = reading.value;
+            return AXErrorCode::success;
+        }
     }
     lastReadings_.erase(window);
     // Selected before reading, so that any later change shows up as an event.
@@ -263,17 +288,9 @@ void X11Accessibility::remember(xcb_window_t window, const Current& current) {
     lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
 }
 
-AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x,
-                                     std::int32_t y, std::uint32_t width, std::uint32_t height,
-                                     bool expectsChange,
-                                     const std::function<bool(const WindowGeometry&)>& landed,
-                                     const NoticeCheck& landedNotice, Instant deadline) {
-    // A reading stays usable after a resize that changes nothing (a later
-    // move does not depend on the size), never after a move: what a write
-    // achieved is always read afresh.
-    if (expectsChange || (flags & (XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y))) {
-        lastReadings_.erase(window);
-    }
+void X11Accessibility::request(xcb_window_t window, std::uint32_t flags, std::int32_t x,
+                               std::int32_t y, std::uint32_t width, std::uint32_t height) {
+    lastReadings_.erase(window);
     connection_.dropPendingEvents();
     xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
                                        XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
@@ -281,36 +298,47 @@ AXError X11Accessibility::moveResize(xcb_window_t window, std::uint32_t flags, s
                                        static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                                        width, height);
     xcb_flush(connection_.raw());
-    // When the size hints leave nothing to change, the window manager has
-    // nothing to answer with: the request is sent but not waited for.
-    if (!expectsChange) {
-        return connection_.isBroken() ? AXErrorCode::cannotComplete : AXErrorCode::success;
-    }
-    // A configure event may still be on its way from an earlier request, so
-    // the geometry is read again after each one until it shows this request.
+}
+
+AXError X11Accessibility::awaitAnswer(xcb_window_t window, const Current& current, bool moves,
+                                      const std::function<bool(const WindowGeometry&)>& landed,
+                                      Instant deadline) {
     bool answered = false;
     AXError failure = AXErrorCode::success;
+    std::optional<WindowGeometry> now;
     connection_.waitForEvent(
         [&](const xcb_generic_event_t& event) {
             if (!isConfigureOf(event, window)) return false;
             answered = true;
-            // A window manager's own (synthetic) notice gives root coordinates,
-            // which is enough to tell a move has landed without asking again.
-            const auto& notify = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
-            if (landedNotice && (event.response_type & 0x80) && landedNotice(notify)) return true;
-            const ValueOr<WindowGeometry> now =
-                collectGeometry(connection_, requestGeometry(connection_, window), deadline);
-            if (!now.value) {
-                failure = now.error;
+            // The window manager's own (synthetic) notice says where the
+            // client is in root coordinates; the server's says only its size,
+            // which is all a resize needs. Either spares a round trip.
+            const bool synthetic = (event.response_type & 0x80) != 0;
+            const WindowGeometry told = toldBy(
+                reinterpret_cast<const xcb_configure_notify_event_t&>(event), current.geometry);
+            if ((synthetic || !moves) && landed(told)) {
+                if (synthetic) now = told;
                 return true;
             }
-            return landed(*now.value);
+            // A notice may still be on its way from an earlier request, so
+            // the geometry read now decides whether this one has landed.
+            const ValueOr<WindowGeometry> read =
+                collectGeometry(connection_, requestGeometry(connection_, window), deadline);
+            if (!read.value) {
+                failure = read.error;
+                return true;
+            }
+            if (!landed(*read.value)) return false;
+            now = read.value;
+            return true;
         },
         deadline);
     if (failure != AXErrorCode::success) return failure;
-    // Answered but elsewhere (the window manager or the client had the last
-    // word): the caller reads back where it landed.
-    return answered ? AXErrorCode::success : AXErrorCode::cannotComplete;
+    if (!answered) return AXErrorCode::cannotComplete;
+    // What the window manager or the server reported after the write is as
+    // good as a fresh reading, so the read-back that follows reuses it.
+    if (now) remember(window, Current{current.client, *now, current.origin});
+    return AXErrorCode::success;
 }
 
 AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instant deadline) {
@@ -319,13 +347,12 @@ AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instan
     const bool wasConstrained = isConstrained(current.client.states);
     if (wasConstrained) {
         if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
-        if (const AXError error = readCurrent(window, deadline, current); error) return error;
     }
     // Leaving a maximised state may change the decorations after the state
     // itself; the window manager's answer to the first request comes after
     // both, so a second pass computes the client size from the final extents.
     for (int pass = 0; pass < (wasConstrained ? 2 : 1); ++pass) {
-        if (pass > 0) {
+        if (wasConstrained) {
             if (const AXError error = readCurrent(window, deadline, current); error) return error;
         }
         const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
@@ -333,12 +360,19 @@ AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instan
         const std::uint32_t height = roundedSize(client.height);
         const SizeD expected =
             constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
-        const bool expectsChange = expected != current.geometry.clientSize();
-        if (pass > 0 && !expectsChange) break;
-        const AXError error = moveResize(
-            window, XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0,
-            width, height, expectsChange,
-            [&](const WindowGeometry& now) { return now.clientSize() == expected; }, {}, deadline);
+        const std::uint32_t flags =
+            XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
+        // When the size hints leave nothing to change, the window manager has
+        // nothing to answer with: nothing is waited for, and nothing is even
+        // sent unless the first pass has to come before the second.
+        if (expected == current.geometry.clientSize()) {
+            if (pass == 0 && wasConstrained) request(window, flags, 0, 0, width, height);
+            continue;
+        }
+        request(window, flags, 0, 0, width, height);
+        const AXError error = awaitAnswer(
+            window, current, false,
+            [&](const WindowGeometry& now) { return now.clientSize() == expected; }, deadline);
         if (error) return error;
     }
     return AXErrorCode::success;
@@ -352,26 +386,12 @@ AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instan
     const std::int32_t x = roundedCoordinate(target.x);
     const std::int32_t y = roundedCoordinate(target.y);
     const RectD outer = current.geometry.outer();
-    // Geometry read from the server after the window manager answered is as
-    // good as a fresh reading, so the read-back that follows a write reuses it.
-    std::optional<WindowGeometry> landedAt;
-    const AXError error = moveResize(
-        window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0,
-        x != outer.x || y != outer.y,
-        [&](const WindowGeometry& now) {
-            if (now.outer().x != x || now.outer().y != y) return false;
-            landedAt = now;
-            return true;
-        },
-        [&](const xcb_configure_notify_event_t& notice) {
-            const Extents& decorations = current.geometry.decorations;
-            return notice.x - decorations.left == x && notice.y - decorations.top == y;
-        },
+    if (x == outer.x && y == outer.y) return AXErrorCode::success;
+    request(window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0);
+    return awaitAnswer(
+        window, current, true,
+        [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
         deadline);
-    if (error == AXErrorCode::success && landedAt) {
-        remember(window, Current{current.client, *landedAt, current.origin});
-    }
-    return error;
 }
 
 }  // namespace orvale::x11

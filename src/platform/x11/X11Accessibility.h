@@ -47,16 +47,19 @@ class X11Accessibility final : public Accessibility {
     // Maximised or full screen: states in which the window manager keeps the
     // size it chose.
     bool isConstrained(const std::vector<std::uint32_t>& states);
-    using NoticeCheck = std::function<bool(const xcb_configure_notify_event_t&)>;
     // The window's geometry, after checking that it is still managed.
     AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
-    // Sends `_NET_MOVERESIZE_WINDOW` and waits for the window manager's answer.
     // Keeps a reading taken now for reuse until an event says it changed.
     void remember(xcb_window_t window, const Current& current);
-    AXError moveResize(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
-                       std::uint32_t width, std::uint32_t height, bool expectsChange,
-                       const std::function<bool(const WindowGeometry&)>& landed,
-                       const NoticeCheck& landedNotice, Instant deadline);
+    // Sends `_NET_MOVERESIZE_WINDOW` as a pager with north-west gravity.
+    void request(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
+                 std::uint32_t width, std::uint32_t height);
+    // Waits for the window manager's answer to a request until `landed` holds
+    // for the geometry it reports (or, failing that, for the geometry read
+    // after it). Success also when it answered but placed the window
+    // elsewhere: the caller reads back where it landed.
+    AXError awaitAnswer(xcb_window_t window, const Current& current, bool moves,
+                        const std::function<bool(const WindowGeometry&)>& landed, Instant deadline);
 
     X11Connection& connection_;
     xcb_window_t checkWindow_ = XCB_NONE;
@@ -64,6 +67,8 @@ class X11Accessibility final : public Accessibility {
     // The last reading of one window and of the window manager check, reused
     // while no event has arrived since: the setFrame sequence reads the same
     // window many times in a row, and each fresh reading costs a round trip.
+    // The window manager's notice of where it put a window (after our move or
+    // anyone else's) updates that window's reading in place.
     template <typename T>
     struct Reading {
         T value;

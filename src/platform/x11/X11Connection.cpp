@@ -76,6 +76,11 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
     result->ewmhReady_ = xcb_ewmh_init_atoms_replies(&result->ewmh_, ewmhCookies, nullptr) != 0;
     if (!result->ewmhReady_) return nullptr;
 
+    // The window manager's announcement and the managed list live on the
+    // root; their changes then arrive as events that make readings stale.
+    const std::uint32_t rootEvents = XCB_EVENT_MASK_PROPERTY_CHANGE;
+    xcb_change_window_attributes(connection, result->root_, XCB_CW_EVENT_MASK, &rootEvents);
+
     // Monitors need RandR 1.5; the server only answers the newer requests once
     // the client has said which version it speaks.
     const xcb_query_extension_reply_t* randr = xcb_get_extension_data(connection, &xcb_randr_id);
@@ -84,6 +89,11 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
             xcb_randr_query_version(connection, 1, 5), deadline);
         result->hasMonitors_ =
             version && (version->major_version > 1 || version->minor_version >= 5);
+        // Display changes then arrive as events, which make every reading stale.
+        xcb_randr_select_input(connection, result->root_,
+                               XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                                   XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
     }
     return result;
 }
@@ -100,6 +110,11 @@ bool X11Connection::awaitReadable(Instant deadline) {
     const auto remaining = deadline - std::chrono::steady_clock::now();
     if (remaining <= std::chrono::steady_clock::duration::zero()) return false;
     const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
+    if (const std::uint64_t written = xcb_total_written(connection_);
+        written != writtenAtLastWait_) {
+        writtenAtLastWait_ = written;
+        ++roundTrips_;
+    }
     pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
     return ::poll(&descriptor, 1, static_cast<int>(milliseconds)) > 0;
 }
@@ -144,6 +159,14 @@ void X11Connection::dropPendingEvents() {
     mark();
 }
 
+std::optional<xcb_configure_notify_event_t> X11Connection::placementSince(xcb_window_t window,
+                                                                          std::uint64_t since) {
+    mark();
+    const auto found = lastPlacementOf_.find(window);
+    if (found == lastPlacementOf_.end() || found->second.event <= since) return std::nullopt;
+    return found->second.notice;
+}
+
 std::uint64_t X11Connection::mark() {
     while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) note(*event);
     return eventsSeen_;
@@ -158,15 +181,22 @@ bool X11Connection::unchangedSince(xcb_window_t window, std::uint64_t since) {
 void X11Connection::note(const xcb_generic_event_t& event) {
     ++eventsSeen_;
     // Keeps the map small; forgetting makes every earlier reading stale.
-    if (lastEventFor_.size() > 4096) {
+    if (lastEventFor_.size() + lastPlacementOf_.size() > 4096) {
         lastEventFor_.clear();
+        lastPlacementOf_.clear();
         lastGlobalEvent_ = eventsSeen_;
     }
     xcb_window_t window = XCB_NONE;
     switch (event.response_type & 0x7F) {
-        case XCB_CONFIGURE_NOTIFY:
-            window = reinterpret_cast<const xcb_configure_notify_event_t&>(event).window;
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto& notice = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            if (event.response_type & 0x80) {
+                lastPlacementOf_[notice.window] = {notice, eventsSeen_};
+                return;
+            }
+            window = notice.window;
             break;
+        }
         case XCB_DESTROY_NOTIFY:
             window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
             break;

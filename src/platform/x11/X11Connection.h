@@ -104,8 +104,19 @@ class X11Connection {
     // events that would report a change are selected.
     std::uint64_t mark();
     // Whether no event about `window`, the managed list, the window manager or
-    // the displays has arrived since `mark` (counting those waiting now).
+    // the displays has arrived since `mark` (counting those waiting now). The
+    // window manager's notices of where it put a window do not count: they
+    // say what changed, see placementSince.
     bool unchangedSince(xcb_window_t window, std::uint64_t mark);
+    // The window manager's latest notice of where it put `window` (a
+    // synthetic ConfigureNotify, ICCCM 4.1.5), when it arrived after `mark`.
+    std::optional<xcb_configure_notify_event_t> placementSince(xcb_window_t window,
+                                                               std::uint64_t mark);
+
+    // How many round trips the calls so far have cost: waits for the server
+    // (a reply, or the window manager's answer) after sending something new.
+    // Replies of requests sent together count once.
+    std::uint64_t roundTrips() const { return roundTrips_; }
 
   private:
     X11Connection(xcb_connection_t* connection, int screenNumber);
@@ -120,12 +131,19 @@ class X11Connection {
     xcb_ewmh_connection_t ewmh_{};
     bool ewmhReady_ = false;
     bool hasMonitors_ = false;
+    std::uint64_t roundTrips_ = 0;
+    std::uint64_t writtenAtLastWait_ = 0;
     // Counts every event, and remembers the count at the latest event about
     // each window and about everything at once.
     void note(const xcb_generic_event_t& event);
     std::uint64_t eventsSeen_ = 0;
     std::uint64_t lastGlobalEvent_ = 0;
     std::unordered_map<xcb_window_t, std::uint64_t> lastEventFor_;
+    struct Placement {
+        xcb_configure_notify_event_t notice;
+        std::uint64_t event = 0;
+    };
+    std::unordered_map<xcb_window_t, Placement> lastPlacementOf_;
     xcb_atom_t edid_ = XCB_NONE;
     xcb_atom_t gtkFrameExtents_ = XCB_NONE;
     xcb_atom_t opacity_ = XCB_NONE;

@@ -13,11 +13,6 @@ constexpr auto kTimeout = std::chrono::seconds(2);
 
 }  // namespace
 
-const DesktopEntries& X11Workspace::entries() {
-    if (!entries_) entries_ = DesktopEntries::load();
-    return *entries_;
-}
-
 std::vector<RunningApplication> X11Workspace::runningApplications() {
     auto lock = connection_.lock();
     const auto clients = readClients(connection_, std::chrono::steady_clock::now() + kTimeout);
@@ -46,9 +41,10 @@ std::vector<RunningApplication> X11Workspace::runningApplications() {
                                         [](const Client* c) { return !c->className.empty(); });
         if (named != group.clients.end()) {
             const Client& client = **named;
-            if (const auto* entry = entries().find(client.className, client.instanceName)) {
-                application.bundleID = entry->id;
-                application.localizedName = entry->name;
+            if (const auto* installed =
+                    installed_.forWindowClass(client.className, client.instanceName)) {
+                application.bundleID = installed->id;
+                application.localizedName = installed->name;
             } else {
                 application.bundleID = client.className;
                 application.localizedName = client.className;

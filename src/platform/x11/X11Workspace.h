@@ -3,19 +3,18 @@
 #include <optional>
 
 #include "platform/Ports.h"
-#include "platform/x11/DesktopEntries.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/xdg/InstalledApplications.h"
 
 namespace orvale::x11 {
 
 // The applications that have managed windows, one per process. The
-// application id is the `.desktop` id when one matches the WM_CLASS, else the
-// WM_CLASS class; the name comes from the same place.
+// application id is the id of the installed application that the WM_CLASS
+// names, else the WM_CLASS class; the name comes from the same place. Every
+// call holds the connection's lock for its whole run.
 class X11Workspace final : public Workspace {
   public:
     explicit X11Workspace(X11Connection& connection) : connection_(connection) {}
-    X11Workspace(X11Connection& connection, DesktopEntries entries)
-        : connection_(connection), entries_(std::move(entries)) {}
 
     std::vector<RunningApplication> runningApplications() override;
     // Nothing for a process that has no managed window.
@@ -24,11 +23,9 @@ class X11Workspace final : public Workspace {
     std::optional<std::string> ownBundleID() override;
 
   private:
-    const DesktopEntries& entries();
-
     X11Connection& connection_;
-    // Read once, on first use: the files rarely change while the program runs.
-    std::optional<DesktopEntries> entries_;
+    // Used under the connection's lock, which makes its callers one at a time.
+    xdg::InstalledApplications installed_;
 };
 
 }  // namespace orvale::x11

@@ -5,43 +5,34 @@
 namespace orvale::x11 {
 namespace {
 
-constexpr SizeD kRoot{3840, 1440};
-const RectD kLeft{0, 0, 1920, 1080};
-const RectD kRight{1920, 0, 1920, 1440};
-
-TEST(StrutsTest, eachEdgeTakesItsBandFromTheMonitorsItOverlaps) {
-    const std::vector<std::vector<std::uint32_t>> struts = {
-        {40, 0, 0, 0, 0, 1079, 0, 0, 0, 0, 0, 0},     // left, on the left monitor
-        {0, 50, 0, 0, 0, 0, 0, 1439, 0, 0, 0, 0},     // right, on the right monitor
-        {0, 0, 25, 0, 0, 0, 0, 0, 0, 3839, 0, 0},     // top, across both
-        {0, 0, 0, 32, 0, 0, 0, 0, 0, 0, 1920, 3839},  // bottom of the taller one
+// A root window of 3840 × 1440 holding a 1920 × 1080 monitor on the left and
+// a 1920 × 1440 one on the right.
+TEST(StrutsTest, eachStrutTakesItsBandOnlyFromTheMonitorsItOverlaps) {
+    constexpr SizeD root{3840, 1440};
+    const RectD left{0, 0, 1920, 1080}, right{1920, 0, 1920, 1440};
+    const struct {
+        const char* what;
+        std::vector<std::vector<std::uint32_t>> struts;
+        RectD left, right;
+    } cases[] = {
+        {"one per edge",
+         {{40, 0, 0, 0, 0, 1079, 0, 0, 0, 0, 0, 0},
+          {0, 50, 0, 0, 0, 0, 0, 1439, 0, 0, 0, 0},
+          {0, 0, 25, 0, 0, 0, 0, 0, 0, 3839, 0, 0},
+          {0, 0, 0, 32, 0, 0, 0, 0, 0, 0, 1920, 3839}},
+         {40, 25, 1880, 1055},
+         {1920, 25, 1870, 1383}},
+        // Measured from the root's bottom edge, below the shorter monitor.
+        {"bottom", {{0, 0, 0, 32, 0, 0, 0, 0, 0, 0, 0, 3839}}, left, {1920, 0, 1920, 1408}},
+        {"covering a whole monitor, and incomplete values",
+         {{2000, 0, 0, 0, 0, 1439, 0, 0, 0, 0, 0, 0}, {1, 2, 3}},
+         {2000, 0, 0, 1080},
+         {2000, 0, 1840, 1440}},
     };
-    EXPECT_EQ(visibleArea(kLeft, kRoot, struts), (RectD{40, 25, 1880, 1055}));
-    EXPECT_EQ(visibleArea(kRight, kRoot, struts), (RectD{1920, 25, 1870, 1383}));
-}
-
-TEST(StrutsTest, aBottomStrutMeasuredFromTheRootEdgeMissesAShorterMonitor) {
-    // The root is 1440 high; a 32-pixel bottom band across everything lies
-    // below the 1080-high left monitor and leaves it whole.
-    const std::vector<std::vector<std::uint32_t>> struts = {
-        {0, 0, 0, 32, 0, 0, 0, 0, 0, 0, 0, 3839}};
-    EXPECT_EQ(visibleArea(kLeft, kRoot, struts), kLeft);
-    EXPECT_EQ(visibleArea(kRight, kRoot, struts), (RectD{1920, 0, 1920, 1408}));
-}
-
-TEST(StrutsTest, widenedPlainStrutsAndIncompleteValues) {
-    constexpr std::uint32_t whole = 0xFFFFFFFF;
-    const std::vector<std::vector<std::uint32_t>> struts = {
-        {0, 0, 20, 0, 0, whole, 0, whole, 0, whole, 0, whole}, {1, 2, 3}};
-    EXPECT_EQ(visibleArea(kRight, kRoot, struts), (RectD{1920, 20, 1920, 1420}));
-}
-
-TEST(StrutsTest, aStrutCoveringAWholeMonitorLeavesNoNegativeSize) {
-    const std::vector<std::vector<std::uint32_t>> struts = {
-        {2000, 0, 0, 0, 0, 1439, 0, 0, 0, 0, 0, 0}};
-    const RectD visible = visibleArea(kLeft, kRoot, struts);
-    EXPECT_EQ(visible.width, 0);
-    EXPECT_EQ(visible.height, 1080);
+    for (const auto& c : cases) {
+        EXPECT_EQ(visibleArea(left, root, c.struts), c.left) << c.what;
+        EXPECT_EQ(visibleArea(right, root, c.struts), c.right) << c.what;
+    }
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include "model/Geometry.h"
 #include "platform/x11/ChildProcess.h"
 #include "platform/x11/X11Connection.h"
-#include "support/TemporaryFolder.h"
 
 namespace orvale::testing {
 
@@ -28,11 +27,11 @@ class XSession {
     ~XSession();
 
     const std::string& display() const { return display_; }
-    std::map<std::string, std::string> environment() const { return {{"DISPLAY", display_}}; }
-    // The session's own connection, used to watch for answers.
+    // The session's own connection; it sees every event on the root window
+    // and on the clients started here.
     x11::X11Connection& connection() { return *connection_; }
-
-    // Runs a program against this display to its end; returns its output.
+    // Runs a program against this display to its end and returns its output;
+    // throws when it fails.
     std::string run(const std::vector<std::string>& arguments);
 
     void startWindowManager();
@@ -47,26 +46,24 @@ class XSession {
     // the window manager shows it.
     Client startClient(std::vector<std::string> arguments, const std::string& name);
 
-    // Re-checks `condition` after every event on the root window and on the
-    // clients until it holds; false after the limit.
+    // Re-checks `condition` after every event the session's connection sees
+    // until it holds; false after the limit.
     bool waitUntil(const std::function<bool()>& condition,
                    std::chrono::seconds limit = std::chrono::seconds(20));
 
     // The managed client windows (_NET_CLIENT_LIST).
-    std::vector<xcb_window_t> managedWindows();
+    std::vector<xcb_window_t> managedWindows() { return cardinals(root(), "_NET_CLIENT_LIST"); }
+    bool isManaged(xcb_window_t window);
     std::vector<std::uint32_t> cardinals(xcb_window_t window, const std::string& property);
     xcb_atom_t atom(const std::string& name);
+    xcb_window_t root() const { return connection_->root(); }
     bool isViewable(xcb_window_t window);
-    void watch(xcb_window_t window);
-    // Asks the window manager to minimise a window, the way its client would
-    // (ICCCM WM_CHANGE_STATE).
-    void iconify(xcb_window_t window);
 
   private:
     XSession() = default;
     static std::unique_ptr<XSession> start(const std::vector<std::string>& server);
+    void watch(xcb_window_t window, std::uint32_t events);
 
-    TemporaryFolder folder_;
     std::string display_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
@@ -75,8 +72,9 @@ class XSession {
 };
 
 // A window's frame as the X tools see it: xwininfo's absolute geometry grown
-// by the frame extents xprop shows, shifted into the global space by `origin`.
-RectD frameFromTools(XSession& session, xcb_window_t window, double originX, double originY);
+// by the window manager's frame extents, shifted into the global space by
+// `originX`.
+RectD frameFromTools(XSession& session, xcb_window_t window, double originX);
 
 std::string hex(xcb_window_t window);
 

@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "platform/x11/ClientsFixture.h"
+#include "restore/RestoreService.h"
+
+namespace orvale::x11 {
+namespace {
+
+using X11EndToEndTest = testing::ClientsFixture;
+
+// A layout captured from the real windows is put back after the windows were
+// moved the way a user would; a saved size that the xterm's size hints cannot
+// take is reported as adjusted.
+TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
+    const std::vector<CurrentDisplay> connected = displays();
+    const CapturePreview preview = service->capture(connected, {});
+    ASSERT_EQ(preview.entries.size(), 3u);
+    // Half a text row taller than the terminal was: no number of rows fits.
+    const auto hints = session->cardinals(xterm.window, "WM_NORMAL_HINTS");
+    ASSERT_GE(hints.size(), 11u);
+    const double row = hints[10];
+    ASSERT_GT(row, 8);
+    std::vector<WindowEntry> entries = preview.entries;
+    std::map<xcb_window_t, RectD> saved;
+    for (WindowEntry& entry : entries) {
+        const auto window =
+            static_cast<xcb_window_t>(preview.references.at(entry.id)->element.handle);
+        const RectD visible = connected.back().visibleFrame;
+        RectD frame = entry.relativeFrame.absolute(visible);
+        if (window == xterm.window) {
+            frame.height += 3 * row + row / 2;
+            entry.relativeFrame = RelativeFrame::make(frame, visible);
+        }
+        saved[window] = frame;
+    }
+    const Layout layout{.id = Uuid::generate(),
+                        .name = "Desk",
+                        .createdAt = clock.wallTime(),
+                        .updatedAt = clock.wallTime(),
+                        .displays = preview.displays,
+                        .entries = entries,
+                        .shortcut = std::nullopt,
+                        .automationEnabled = false,
+                        .automationTopologySignature = std::nullopt};
+
+    // Everything somewhere else, one window onto the other monitor.
+    for (const auto& [window, place] : {std::pair{xterm.window, "0,1700,500,500,300"},
+                                        std::pair{xclock.window, "0,100,700,300,300"},
+                                        std::pair{xlogo.window, "0,2000,600,260,200"}}) {
+        const RectD before = toolsFrame(window);
+        wmctrl(window, {"-e", place});
+        ASSERT_TRUE(session->waitUntil(
+            [&] { return !toolsFrame(window).isApproximatelyEqual(before, 1); }));
+    }
+
+    RestoreService restorer(*service, clock);
+    const RestoreResult result = restorer.restore(layout, connected, {}, RestoreOptions{});
+    ASSERT_EQ(result.entries.size(), 3u);
+    for (const EntryResult& entry : result.entries) {
+        EXPECT_EQ(entry.outcome, entry.bundleID == "debian-xterm" ? EntryOutcome::adjusted
+                                                                  : EntryOutcome::restored)
+            << entry.label << ": " << entry.detail;
+    }
+    for (const auto& [window, frame] : saved) {
+        const double tolerance = window == xterm.window ? row : 4;
+        EXPECT_TRUE(toolsFrame(window).isApproximatelyEqual(frame, tolerance)) << window;
+    }
+}
+
+// The monitors as displays in the primary's space, less a 30-pixel dock along
+// the top of the right one; then the windows, and what goes wrong without a
+// window manager or a display.
+TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
+    xcb_connection_t* c = session->connection().raw();
+    const xcb_window_t dock = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, dock, session->root(), 1280, 0, 1280, 30, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
+    const xcb_atom_t dockType = session->atom("_NET_WM_WINDOW_TYPE_DOCK");
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, session->atom("_NET_WM_WINDOW_TYPE"),
+                        XCB_ATOM_ATOM, 32, 1, &dockType);
+    const std::uint32_t strut[12] = {0, 0, 30, 0, 0, 0, 0, 0, 1280, 2559, 0, 0};
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, dock, session->atom("_NET_WM_STRUT_PARTIAL"),
+                        XCB_ATOM_CARDINAL, 32, 12, strut);
+    xcb_map_window(c, dock);
+    ASSERT_TRUE(
+        session->waitUntil([&] { return session->isManaged(dock) && session->isViewable(dock); }));
+    EXPECT_EQ(onScreen(dock).value().layer, 20);
+
+    ::setenv("DISPLAY", session->display().c_str(), 1);
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::run({"displays"}, out, err), 0) << err.str();
+    EXPECT_EQ(out.str(),
+              "left\n"
+              "  key            0-0-1\n"
+              "  frame          -1280, 0, 1280 × 1440\n"
+              "  visible frame  -1280, 0, 1280 × 1440\n"
+              "  pixels         1280 × 1440\n"
+              "  scale          1\n"
+              "right (primary)\n"
+              "  key            0-0-0\n"
+              "  frame          0, 0, 1280 × 1000\n"
+              "  visible frame  0, 30, 1280 × 970\n"
+              "  pixels         1280 × 1000\n"
+              "  scale          1\n"
+              "Topology signature: "
+              "0-0-1@-12800,0,12800x14400/1280x1440@10S|0-0-0@0,0,12800x10000/1280x1000@10P\n");
+
+    std::ostringstream windows;
+    ASSERT_EQ(cli::run({"windows"}, windows, err), 0) << err.str();
+    for (const char* part : {"XClock (XClock)\n  role     AXWindow / AXStandardWindow\n",
+                             "  display  right (0-0-0)\n", "XTerm (debian-xterm)\n",
+                             "Skipped windows: 0\nExcluded windows: 0\nIncomplete applications: "
+                             "none\n"}) {
+        EXPECT_NE(windows.str().find(part), std::string::npos) << windows.str();
+    }
+
+    // Without a window manager there is nothing to read windows through.
+    session->stopWindowManager();
+    std::ostringstream none, missing;
+    EXPECT_EQ(cli::run({"windows"}, none, missing), 1);
+    EXPECT_EQ(missing.str(), std::string("orvale: ") +
+                                 CaptureError(CaptureError::Kind::permissionDenied).what() + "\n");
+
+    ::setenv("DISPLAY", "", 1);
+    std::ostringstream nothing, noDisplay;
+    EXPECT_EQ(cli::run({"displays"}, nothing, noDisplay), 1);
+    EXPECT_EQ(noDisplay.str(), "orvale: cannot open the X display “”.\n");
+}
+
+}  // namespace
+}  // namespace orvale::x11
