@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 namespace orvale {
 namespace {
@@ -11,119 +12,72 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-void expectRect(const RectD& actual, const RectD& expected) {
-    EXPECT_EQ(actual.x, expected.x);
-    EXPECT_EQ(actual.y, expected.y);
-    EXPECT_EQ(actual.width, expected.width);
-    EXPECT_EQ(actual.height, expected.height);
-}
-
-TEST(RoundingTest, HalvesGoAwayFromZero) {
-    EXPECT_EQ(roundHalfAwayFromZero(2.5), 3);
-    EXPECT_EQ(roundHalfAwayFromZero(-2.5), -3);
-    EXPECT_EQ(roundHalfAwayFromZero(0.5), 1);
-    EXPECT_EQ(roundHalfAwayFromZero(-0.5), -1);
-    EXPECT_EQ(roundHalfAwayFromZero(2.4999), 2);
-    EXPECT_EQ(roundHalfAwayFromZero(-2.4999), -2);
-}
-
 TEST(RelativeFrameTest, ConvertsAgainstTheVisibleFrameAndBack) {
     const RectD window{100, 50, 800, 600};
-    const RectD visible{0, 25, 1600, 975};
+    const RectD visible{0, 25, 1600, 800};
     const RelativeFrame relative = RelativeFrame::make(window, visible);
-    EXPECT_DOUBLE_EQ(relative.x, 0.0625);
-    EXPECT_DOUBLE_EQ(relative.y, 25.0 / 975.0);
-    EXPECT_DOUBLE_EQ(relative.width, 0.5);
-    EXPECT_DOUBLE_EQ(relative.height, 600.0 / 975.0);
-    EXPECT_TRUE(relative.absolute(visible).isApproximatelyEqual(window, 1e-9));
+    EXPECT_EQ(relative, (RelativeFrame{0.0625, 0.03125, 0.5, 0.75}));
+    EXPECT_EQ(relative.absolute(visible), window);
+    EXPECT_EQ((RelativeFrame{0.5, 0.5, 0.5, 0.25}).absolute({100, 200, 1000, 800}),
+              (RectD{600, 600, 500, 200}));
 }
 
-TEST(RelativeFrameTest, UnusableInputGivesTheCentredQuarter) {
-    const RelativeFrame fallback{0, 0, 0.5, 0.5};
+TEST(RelativeFrameTest, UnusableFramesGiveTheCentredQuarterOrTheNumbersUnscaled) {
     const RectD window{10, 10, 100, 100};
-    EXPECT_EQ(RelativeFrame::make(window, {0, 0, 0, 800}), fallback);
-    EXPECT_EQ(RelativeFrame::make(window, {0, 0, 1000, -1}), fallback);
-    EXPECT_EQ(RelativeFrame::make(window, {kNaN, 0, 1000, 800}), fallback);
-    EXPECT_EQ(RelativeFrame::make(window, {0, 0, kInf, 800}), fallback);
-    EXPECT_EQ(RelativeFrame::make({kInf, 10, 100, 100}, {0, 0, 1000, 800}), fallback);
-    EXPECT_EQ(RelativeFrame::make({10, 10, kNaN, 100}, {0, 0, 1000, 800}), fallback);
-}
-
-TEST(RelativeFrameTest, AbsoluteInAnUnusableFrameReturnsTheNumbersUnscaled) {
+    for (const RectD& visible :
+         {RectD{0, 0, 0, 800}, RectD{0, 0, 1000, -1}, RectD{kNaN, 0, 1, 1}}) {
+        EXPECT_EQ(RelativeFrame::make(window, visible), (RelativeFrame{0, 0, 0.5, 0.5}));
+    }
+    EXPECT_EQ(RelativeFrame::make({kInf, 10, 100, 100}, {0, 0, 1000, 800}),
+              (RelativeFrame{0, 0, 0.5, 0.5}));
     const RelativeFrame relative{0.25, -0.5, -0.3, 0.75};
-    expectRect(relative.absolute({0, 0, 0, 100}), {0.25, -0.5, 0, 0.75});
-    expectRect(relative.absolute({kNaN, 0, 100, 100}), {0.25, -0.5, 0, 0.75});
-    expectRect((RelativeFrame{0.5, 0.5, 0.5, 0.25}).absolute({100, 200, 1000, 800}),
-               {600, 600, 500, 200});
+    EXPECT_EQ(relative.absolute({0, 0, 0, 100}), (RectD{0.25, -0.5, 0, 0.75}));
 }
 
-TEST(RelativeFrameTest, StorabilityBounds) {
-    EXPECT_TRUE((RelativeFrame{0, 0, 16, 16}).isStorable());
-    EXPECT_TRUE((RelativeFrame{-16, 16, 0.01, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 0, 16.0001, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 0, 0, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 0, 1, 0}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 0, 1, -1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{-16.5, 0, 1, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 16.5, 1, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{kNaN, 0, 1, 1}).isStorable());
-    EXPECT_FALSE((RelativeFrame{0, 0, kInf, 1}).isStorable());
-}
-
-TEST(RectTest, UsableFrameNeedsFiniteValuesAndArea) {
+TEST(GeometryTest, StorableUsableAndApproximatelyEqualBounds) {
+    const std::vector<std::pair<RelativeFrame, bool>> relative = {
+        {{0, 0, 16, 16}, true},   {{-16, 16, 0.01, 1}, true}, {{0, 0, 16.0001, 1}, false},
+        {{0, 0, 0, 1}, false},    {{0, 0, 1, -1}, false},     {{-16.5, 0, 1, 1}, false},
+        {{0, 16.5, 1, 1}, false}, {{kNaN, 0, 1, 1}, false},   {{0, 0, kInf, 1}, false}};
+    for (const auto& [frame, storable] : relative) {
+        EXPECT_EQ(frame.isStorable(), storable) << frame.x << " " << frame.width;
+    }
     EXPECT_TRUE((RectD{-5, -5, 1, 1}).isUsableFrame());
     EXPECT_FALSE((RectD{0, 0, 0, 1}).isUsableFrame());
-    EXPECT_FALSE((RectD{0, 0, 1, -1}).isUsableFrame());
-    EXPECT_FALSE((RectD{kNaN, 0, 1, 1}).isUsableFrame());
     EXPECT_FALSE((RectD{0, -kInf, 1, 1}).isUsableFrame());
-}
 
-TEST(RectTest, ApproximateEqualityIsInclusiveAndFailsOnNaN) {
+    // Inclusive of the tolerance; a NaN on either side never compares equal.
     const RectD a{10, 20, 300, 400};
     EXPECT_TRUE(a.isApproximatelyEqual({14, 16, 304, 396}, 4));
     EXPECT_FALSE(a.isApproximatelyEqual({14.01, 20, 300, 400}, 4));
-    EXPECT_FALSE(a.isApproximatelyEqual({10, 20, 300, 404.5}, 4));
     EXPECT_FALSE(a.isApproximatelyEqual({10, 20, kNaN, 400}, 4));
     EXPECT_FALSE((RectD{kNaN, 20, 300, 400}).isApproximatelyEqual(a, kInf));
 }
 
-TEST(ClampTest, TallWindowKeepsItsTitleStripInside) {
-    const RectD bounds{0, 0, 1000, 800};
-    expectRect((RectD{100, 300, 500, 1200}).clamped(bounds, {0, 0}), {100, 300, 500, 1200});
-    // Pushed up only as far as needed to keep 28 points on the display.
-    expectRect((RectD{100, 790, 500, 1200}).clamped(bounds, {0, 0}), {100, 772, 500, 1200});
-    expectRect((RectD{100, -50, 500, 1200}).clamped(bounds, {0, 0}), {100, 0, 500, 1200});
-}
-
-TEST(ClampTest, ShortWindowFitsEntirely) {
-    const RectD bounds{0, 0, 1000, 800};
-    expectRect((RectD{100, 900, 500, 20}).clamped(bounds, {0, 0}), {100, 780, 500, 20});
-    expectRect((RectD{100, 900, 500, 700}).clamped(bounds, {0, 0}), {100, 100, 500, 700});
-}
-
-TEST(ClampTest, WideWindowIsPinnedToTheLeftEdgeWithoutShrinking) {
-    const RectD bounds{200, 0, 1000, 800};
-    expectRect((RectD{700, 10, 1200, 300}).clamped(bounds, {0, 0}), {200, 10, 1200, 300});
-    expectRect((RectD{-900, 10, 400, 300}).clamped(bounds, {0, 0}), {200, 10, 400, 300});
-    expectRect((RectD{1100, 10, 400, 300}).clamped(bounds, {0, 0}), {800, 10, 400, 300});
-}
-
-TEST(ClampTest, MinimumSizeGrowsTheFrameBeforePlacingIt) {
-    const RectD bounds{0, 0, 1000, 800};
-    expectRect((RectD{950, 750, 10, 10}).clamped(bounds, {200, 100}), {800, 700, 200, 100});
-}
-
-TEST(ClampTest, ResultIsRoundedHalfAwayFromZero) {
-    expectRect((RectD{10.5, -2.5, 99.4, 100.5}).clamped({0, 0, 0, 0}, {0, 0}), {11, -3, 99, 101});
-    expectRect((RectD{10.5, 20.5, 99.5, 100.49}).clamped({-1000, -1000, 5000, 5000}, {0, 0}),
-               {11, 21, 100, 100});
-    expectRect((RectD{-10.5, -20.5, 50, 50}).clamped({-1000, -1000, 5000, 5000}, {0, 0}),
-               {-11, -21, 50, 50});
-}
-
-TEST(ClampTest, UnusableBoundsLeaveTheFrameUnplaced) {
-    expectRect((RectD{5000, 5000, 10, 10}).clamped({0, 0, kNaN, 800}, {100, 100}),
-               {5000, 5000, 10, 10});
+TEST(ClampTest, PlacesTheFrameInsideTheBoundsAndRoundsIt) {
+    const RectD display{0, 0, 1000, 800};
+    const RectD offset{200, 0, 1000, 800};
+    const RectD large{-1000, -1000, 5000, 5000};
+    // What, frame, bounds, minimum size, result.
+    const std::vector<std::tuple<const char*, RectD, RectD, SizeD, RectD>> cases = {
+        {"tall, inside", {100, 300, 500, 1200}, display, {}, {100, 300, 500, 1200}},
+        {"tall keeps its title strip", {100, 790, 500, 1200}, display, {}, {100, 772, 500, 1200}},
+        {"tall, above the top", {100, -50, 500, 1200}, display, {}, {100, 0, 500, 1200}},
+        {"short fits entirely", {100, 900, 500, 20}, display, {}, {100, 780, 500, 20}},
+        {"as tall as fits", {100, 900, 500, 700}, display, {}, {100, 100, 500, 700}},
+        {"wide, pinned left", {700, 10, 1200, 300}, offset, {}, {200, 10, 1200, 300}},
+        {"left of the bounds", {-900, 10, 400, 300}, offset, {}, {200, 10, 400, 300}},
+        {"right of the bounds", {1100, 10, 400, 300}, offset, {}, {800, 10, 400, 300}},
+        {"minimum first", {950, 750, 10, 10}, display, {200, 100}, {800, 700, 200, 100}},
+        {"rounded only", {10.5, -2.5, 99.4, 100.5}, {}, {}, {11, -3, 99, 101}},
+        {"halves up", {10.5, 20.5, 99.5, 100.49}, large, {}, {11, 21, 100, 100}},
+        {"negative halves", {-10.5, -20.5, 50, 50}, large, {}, {-11, -21, 50, 50}},
+        {"no bounds", {5000, 5000, 10, 10}, {0, 0, kNaN, 800}, {100, 100}, {5000, 5000, 10, 10}},
+    };
+    for (const auto& [what, frame, bounds, minimum, expected] : cases) {
+        SCOPED_TRACE(what);
+        EXPECT_EQ(frame.clamped(bounds, minimum), expected);
+    }
 }
 
 }  // namespace

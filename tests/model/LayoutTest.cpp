@@ -1,62 +1,73 @@
 #include <gtest/gtest.h>
 
-#include "model/Layout.h"
+#include <string>
+#include <vector>
 
+#include "model/LayoutName.h"
+#include "model/Uuid.h"
+#include "model/WindowEntry.h"
+
+// The parts a saved layout is made of: its name, its entries' labels and the
+// identifiers of both.
 namespace orvale {
 namespace {
 
-WindowEntry entry(std::string appName, std::optional<std::string> hostname, RelativeFrame frame) {
-    WindowEntry e;
-    e.id = Uuid::generate();
-    e.bundleID = "org.example.app";
-    e.appName = std::move(appName);
-    e.role = "AXWindow";
-    e.subrole = "AXStandardWindow";
-    e.hostname = std::move(hostname);
-    e.displayKey = "1-2-3";
-    e.relativeFrame = frame;
-    return e;
+TEST(LayoutNameTest, TrimsWhiteSpaceThenKeepsThe120FirstCharactersAsValidText) {
+    const std::string accented = "e\u0301";  // e + combining acute
+    const std::string family = "\U0001F468\u200D\U0001F469\u200D\U0001F467";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"  Desk \n", "Desk"},
+        {"\t\r\nDesk\u00A0\u3000\u2028\u0085", "Desk"},
+        {"Two  words", "Two  words"},
+        // A zero-width space is a format character, not white space.
+        {"\u200BDesk", "\u200BDesk"},
+        {"", ""},
+        {" \n\t \u2003\r\n", ""},
+        {std::string(130, 'a'), std::string(120, 'a')},
+        {"   " + std::string(121, 'b'), std::string(120, 'b')},
+        {std::string(119, 'a') + accented + accented + "z", std::string(119, 'a') + accented},
+        {std::string(119, 'x') + family + "tail", std::string(119, 'x') + family}};
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(normalizedLayoutName(name), expected);
+    }
+    EXPECT_EQ(kEnterLayoutNameMessage, "Enter a layout name.");
+    // Malformed UTF-8 is replaced, not passed through.
+    const std::string result = normalizedLayoutName(std::string("Desk\xFF\xC3", 6));
+    EXPECT_EQ(result.substr(0, 4), "Desk");
+    EXPECT_EQ(result.find('\xFF'), std::string::npos);
 }
 
-TEST(WindowEntryTest, LabelAddsTheHostAfterAnEmDash) {
-    EXPECT_EQ(entry("Files", std::nullopt, {}).label(), "Files");
-    EXPECT_EQ(entry("Browser", "", {}).label(), "Browser");
-    EXPECT_EQ(entry("Browser", "example.org", {}).label(), "Browser — example.org");
+TEST(WindowEntryTest, LabelAndGeometryDescriptionAsTheUserReadsThem) {
+    WindowEntry entry;
+    entry.appName = "Browser";
+    EXPECT_EQ(entry.label(), "Browser");
+    entry.hostname = "";
+    EXPECT_EQ(entry.label(), "Browser");
+    entry.hostname = "example.org";
+    EXPECT_EQ(entry.label(), "Browser — example.org");
+
+    // Sizes in whole percent, halves rounded up.
+    const std::vector<std::pair<RelativeFrame, std::string>> cases = {
+        {{0, 0, 0.5, 1.0}, "50% × 100%"},
+        {{0, 0, 0.125, 0.5}, "13% × 50%"},
+        {{0, 0, 0.334, 0.005}, "33% × 1%"},
+        {{0, 0, 16, 0.0049}, "1600% × 0%"}};
+    for (const auto& [frame, description] : cases) {
+        entry.relativeFrame = frame;
+        EXPECT_EQ(entry.geometryDescription(), description);
+    }
 }
 
-TEST(WindowEntryTest, GeometryDescriptionRoundsToWholePercent) {
-    EXPECT_EQ(entry("A", std::nullopt, {0, 0, 0.5, 1.0}).geometryDescription(), "50% × 100%");
-    EXPECT_EQ(entry("A", std::nullopt, {0, 0, 0.125, 0.5}).geometryDescription(), "13% × 50%");
-    EXPECT_EQ(entry("A", std::nullopt, {0, 0, 0.334, 0.005}).geometryDescription(), "33% × 1%");
-    EXPECT_EQ(entry("A", std::nullopt, {0, 0, 16, 0.0049}).geometryDescription(), "1600% × 0%");
-}
-
-TEST(LayoutTest, DisplayKeysAreDerivedFromIdentities) {
-    Layout layout;
-    DisplaySnapshot a;
-    a.identity = {1, 2, 3, 0};
-    DisplaySnapshot b;
-    b.identity = {1, 2, 0, 4};
-    layout.displays = {a, b};
-    EXPECT_EQ(layout.displayKeys(), (std::set<std::string>{"1-2-3", "1-2-4"}));
-    EXPECT_TRUE(Layout{}.displayKeys().empty());
-}
-
-TEST(LayoutTest, EqualityCoversEveryField) {
-    Layout a;
-    a.id = Uuid::generate();
-    a.name = "Desk";
-    a.entries = {entry("A", std::nullopt, {0, 0, 1, 1})};
-    Layout b = a;
-    EXPECT_EQ(a, b);
-    b.automationTopologySignature = "sig";
-    EXPECT_NE(a, b);
-    b = a;
-    b.entries[0].relativeFrame.height = 0.5;
-    EXPECT_NE(a, b);
-    b = a;
-    b.shortcut = Shortcut{8, 256};
-    EXPECT_NE(a, b);
+// Stored identifiers are upper case; older data and other writers may use
+// lower case, and both must name the same layout.
+TEST(UuidTest, TextIsCanonicalUpperCaseAndEitherCaseParses) {
+    const auto lower = Uuid::parse("0f8fad5b-d9cb-469f-a165-70867728950e");
+    ASSERT_TRUE(lower);
+    EXPECT_EQ(lower->text(), "0F8FAD5B-D9CB-469F-A165-70867728950E");
+    EXPECT_EQ(Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E"), lower);
+    EXPECT_FALSE(Uuid::parse("0F8FAD5B-D9CB-469F-A165-70867728950E "));
+    EXPECT_FALSE(Uuid::parse(std::string_view("0F8FAD5B-D9CB-469F-A165-70867728\0950E", 36)));
 }
 
 }  // namespace

@@ -46,11 +46,8 @@ class DesktopFixture : public ::testing::Test {
         desktop.updateWindow(window, w);
     }
 
-    ScanOutput scan(const std::set<std::string>& exclusions = {},
-                    const CancellationFlag* cancellation = nullptr,
-                    std::optional<Clock::Instant> deadline = std::nullopt,
-                    bool includeHostnames = true) {
-        return service.scan(displays(), exclusions, cancellation, deadline, includeHostnames);
+    ScanOutput scan(const std::set<std::string>& exclusions = {}) {
+        return service.scan(displays(), exclusions);
     }
 
     // The references a scan found, one per window element.
@@ -60,6 +57,17 @@ class DesktopFixture : public ::testing::Test {
             elements.push_back(reference->element);
         }
         return elements;
+    }
+
+    // The reference a scan gives for `window`, with the scan's calls forgotten.
+    WindowReference scanned(const AXElement& window) {
+        for (const WindowReferencePtr& reference : scan().windows) {
+            if (reference->element != window) continue;
+            desktop.clearActions();
+            return *reference;
+        }
+        ADD_FAILURE() << "the scan did not find the window";
+        return {};
     }
 
     VirtualClock clock;

@@ -12,79 +12,64 @@ namespace {
 const AXElement kA{7, 1};
 const AXElement kB{7, 2};
 const AXElement kC{7, 3};
-
-const auto kNeverStop = [] { return false; };
+const RectD kFrame{100, 100, 500, 400};
 
 OnScreenWindow shown(std::uint32_t id, RectD frame) {
     return {7, id, frame};
 }
 
+VisibilityScan pair(const std::vector<std::pair<AXElement, RectD>>& frames,
+                    const std::vector<OnScreenWindow>& visible) {
+    const auto scan = visibilityEvidence(frames, visible, [] { return false; });
+    EXPECT_TRUE(scan);
+    return scan.value_or(VisibilityScan{});
+}
+
 TEST(VisibilityPairingTest, CandidatesLieWithinEightPointsInEveryValue) {
-    const auto scan = visibilityEvidence(
-        {{kA, {100, 100, 500, 400}}, {kB, {900, 100, 500, 400}}},
-        {shown(11, {108, 92, 492, 408}), shown(12, {900, 100, 508.5, 400})}, kNeverStop);
-    ASSERT_TRUE(scan);
-    EXPECT_EQ(scan->evidence.size(), 1u);
-    EXPECT_EQ(scan->evidence.at(kA).windowID, 11u);
+    const VisibilityScan scan =
+        pair({{kA, kFrame}, {kB, {900, 100, 500, 400}}},
+             {shown(11, {108, 92, 492, 408}), shown(12, {900, 100, 508.5, 400})});
+    EXPECT_EQ(scan.evidence.size(), 1u);
+    EXPECT_EQ(scan.evidence.at(kA).windowID, 11u);
     // B matches nothing: it is simply not on this desktop.
-    EXPECT_FALSE(scan->evidence.contains(kB));
-    EXPECT_FALSE(scan->incomplete);
+    EXPECT_FALSE(scan.incomplete);
 }
 
 TEST(VisibilityPairingTest, AnAugmentingPathPairsAWholeGroup) {
     // A could take either window; B only the first. A greedy pairing that
     // gave A the first window would leave B without one.
-    const auto scan = visibilityEvidence(
-        {{kA, {100, 100, 500, 400}}, {kB, {96, 96, 500, 400}}},
-        {shown(11, {98, 98, 500, 400}), shown(12, {104, 104, 500, 400})}, kNeverStop);
-    ASSERT_TRUE(scan);
-    EXPECT_FALSE(scan->incomplete);
-    EXPECT_EQ(scan->evidence.size(), 2u);
+    const VisibilityScan scan =
+        pair({{kA, kFrame}, {kB, {96, 96, 500, 400}}},
+             {shown(11, {98, 98, 500, 400}), shown(12, {104, 104, 500, 400})});
+    EXPECT_FALSE(scan.incomplete);
+    EXPECT_EQ(scan.evidence.size(), 2u);
     // Paired in a group of two: which window is which is not known.
-    EXPECT_EQ(scan->evidence.at(kA).windowID, std::nullopt);
-    EXPECT_EQ(scan->evidence.at(kB).windowID, std::nullopt);
+    EXPECT_EQ(scan.evidence.at(kA).windowID, std::nullopt);
+    EXPECT_EQ(scan.evidence.at(kB).windowID, std::nullopt);
 }
 
-TEST(VisibilityPairingTest, AGroupReachingMoreOrFewerWindowsIsAmbiguous) {
-    const RectD frame{100, 100, 500, 400};
-    auto scan = visibilityEvidence({{kA, frame}}, {shown(11, frame), shown(12, frame)}, kNeverStop);
-    ASSERT_TRUE(scan);
-    EXPECT_TRUE(scan->evidence.empty());
-    EXPECT_TRUE(scan->incomplete);
+TEST(VisibilityPairingTest, AGroupWithoutAOneToOnePairingIsAmbiguous) {
+    VisibilityScan scan = pair({{kA, kFrame}}, {shown(11, kFrame), shown(12, kFrame)});
+    EXPECT_TRUE(scan.evidence.empty());
+    EXPECT_TRUE(scan.incomplete);
 
-    // Two windows claiming one on-screen window, while a third elsewhere is
-    // paired on its own.
-    scan = visibilityEvidence({{kA, frame}, {kB, frame}, {kC, {900, 100, 300, 300}}},
-                              {shown(11, frame), shown(13, {900, 100, 300, 300})}, kNeverStop);
-    ASSERT_TRUE(scan);
-    EXPECT_TRUE(scan->incomplete);
-    EXPECT_EQ(scan->evidence.size(), 1u);
-    EXPECT_EQ(scan->evidence.at(kC).windowID, 13u);
-}
-
-TEST(VisibilityPairingTest, EqualCountsWithoutAPerfectPairingAreAmbiguous) {
     // A and B reach only window 11; C reaches 11, 12 and 13. Three windows
     // reach three, yet A and B cannot both be paired.
-    const RectD left{100, 100, 500, 400};
-    const auto scan =
-        visibilityEvidence({{kA, left}, {kB, left}, {kC, {106, 100, 500, 400}}},
-                           {shown(11, {102, 100, 500, 400}), shown(12, {114, 100, 500, 400}),
-                            shown(13, {113, 100, 500, 400})},
-                           kNeverStop);
-    ASSERT_TRUE(scan);
-    EXPECT_TRUE(scan->incomplete);
-    EXPECT_TRUE(scan->evidence.empty());
+    scan = pair({{kA, kFrame}, {kB, kFrame}, {kC, {106, 100, 500, 400}}},
+                {shown(11, {102, 100, 500, 400}), shown(12, {114, 100, 500, 400}),
+                 shown(13, {113, 100, 500, 400})});
+    EXPECT_TRUE(scan.incomplete);
+    EXPECT_TRUE(scan.evidence.empty());
 }
 
 TEST(VisibilityPairingTest, StoppingFailsThePairing) {
-    const RectD frame{100, 100, 500, 400};
     int asked = 0;
     EXPECT_FALSE(
-        visibilityEvidence({{kA, frame}}, {shown(11, frame)}, [&] { return ++asked > 1; }));
+        visibilityEvidence({{kA, kFrame}}, {shown(11, kFrame)}, [&] { return ++asked > 1; }));
     EXPECT_EQ(asked, 2);
-    EXPECT_FALSE(visibilityEvidence({{kA, frame}}, {shown(11, frame)}, [] { return true; }));
+    EXPECT_FALSE(visibilityEvidence({{kA, kFrame}}, {shown(11, kFrame)}, [] { return true; }));
     // Nothing to pair: nothing to stop.
-    EXPECT_TRUE(visibilityEvidence({}, {shown(11, frame)}, [] { return true; }));
+    EXPECT_TRUE(visibilityEvidence({}, {shown(11, kFrame)}, [] { return true; }));
 }
 
 class OnScreenListTest : public ::testing::Test {
@@ -95,18 +80,13 @@ class OnScreenListTest : public ::testing::Test {
         desktop.addOnScreenEntry({pid, number, layer, alpha, bounds});
     }
 
-    std::vector<std::uint32_t> numbers(const std::vector<OnScreenWindow>& windows) {
-        std::vector<std::uint32_t> result;
-        for (const OnScreenWindow& w : windows) result.push_back(w.windowID);
-        return result;
-    }
-
     VirtualClock clock;
     SimulatedDesktop desktop{clock};
 };
 
-TEST_F(OnScreenListTest, KeepsOrdinaryWindowsOfOtherProcessesOnly) {
-    desktop.setOwnIdentity(1, "org.orvale.Orvale");
+// What stands for an application's window in the pairing, and what can cover
+// an outlined window.
+TEST_F(OnScreenListTest, KeepsOrdinaryWindowsOfOtherProcessesOrEveryLayerForOutlining) {
     add(5, 1, 0, 1.0, RectD{0, 0, 50, 40});     // smallest that counts
     add(5, 2, 0, 1.0, RectD{0, 0, 49.9, 40});   // too narrow
     add(5, 3, 0, 1.0, RectD{0, 0, 50, 39.9});   // too low
@@ -119,28 +99,17 @@ TEST_F(OnScreenListTest, KeepsOrdinaryWindowsOfOtherProcessesOnly) {
     add(5, 10, 0, std::nullopt, RectD{0, 0, 500, 400});
     add(5, 11, 0, 1.0, std::nullopt);
     add(5, 12, 0, 0.02, RectD{10, 20, 500, 400});
-    EXPECT_EQ(numbers(activeDesktopWindows(desktop, 1)), (std::vector<std::uint32_t>{1, 12}));
+    add(5, 13, 0, 1.0, RectD{0, 0, 1, 400});  // a sliver
+    EXPECT_EQ(activeDesktopWindows(desktop, 1),
+              (std::vector<OnScreenWindow>{{5, 1, {0, 0, 50, 40}}, {5, 12, {10, 20, 500, 400}}}));
+    const auto snapshot = WindowListSnapshot::read(desktop, {1, 6});
+    ASSERT_TRUE(snapshot);
+    std::vector<std::uint32_t> outlining;
+    for (const OrderedWindow& w : snapshot->windows) outlining.push_back(w.id);
+    EXPECT_EQ(outlining, (std::vector<std::uint32_t>{2, 3, 5, 7, 9, 12}));
 
     desktop.setWindowListAvailable(false);
     EXPECT_TRUE(activeDesktopWindows(desktop, 1).empty());
-}
-
-TEST_F(OnScreenListTest, SnapshotForOutliningKeepsEveryLayerButDropsTheExcluded) {
-    add(5, 1, 0, 1.0, RectD{0, 0, 500, 400});
-    add(5, 2, 25, 1.0, RectD{0, 0, 2, 2});
-    add(5, 3, 0, 1.0, RectD{0, 0, 1, 400});
-    add(5, 4, 0, 0.005, RectD{0, 0, 500, 400});
-    add(5, 5, 0, 1.0, RectD{0, 0, 500, 400});
-    add(5, std::nullopt, 0, 1.0, RectD{0, 0, 500, 400});
-    add(std::nullopt, 6, std::nullopt, 0.5, RectD{3, 4, 500, 400});
-
-    const auto snapshot = WindowListSnapshot::read(desktop, {5});
-    ASSERT_TRUE(snapshot);
-    EXPECT_EQ(snapshot->windows,
-              (std::vector<OrderedWindow>{
-                  {1, {0, 0, 500, 400}}, {2, {0, 0, 2, 2}}, {6, {3, 4, 500, 400}}}));
-
-    desktop.setWindowListAvailable(false);
     EXPECT_FALSE(WindowListSnapshot::read(desktop, {}));
 }
 
