@@ -138,47 +138,38 @@ TEST(DisplayMapperTest, CoincidingOriginsAreNeverPairedByArrangement) {
     EXPECT_TRUE(map(layout, now, {}, true).assignments.empty());
 }
 
-TEST(DisplayMapperTest, DamagedSavedValuesNeverMatchByArrangement) {
-    const std::vector now{connected(9, {0, 0, 1920, 1080}, 1920, 1080)};
-    auto damaged = saved(1, {std::nan(""), 0, 1920, 1080}, 1920, 1080);
-    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
-    damaged = saved(1, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::max(), 1080);
-    EXPECT_TRUE(map({damaged}, now, {}, true).assignments.empty());
-    const auto negative =
-        connected(9, {0, 0, 1920, 1080}, std::numeric_limits<std::int64_t>::min(), 1080);
-    EXPECT_TRUE(
-        map({saved(1, {0, 0, 1920, 1080}, 1920, 1080)}, {negative}, {}, true).assignments.empty());
-}
-
-TEST(DisplayMapperTest, PrimaryCountsMustAgree) {
-    const std::vector layout{saved(1, {0, 0, 1920, 1080}, 1920, 1080, true)};
-    const std::vector now{connected(9, {0, 0, 1920, 1080}, 1920, 1080, false)};
-    EXPECT_TRUE(map(layout, now, {}, true).assignments.empty());
-}
-
-TEST(DisplayMapperTest, PixelToleranceIsFivePercentButNeverBelowEight) {
-    auto fits = [](std::int64_t savedWidth, std::int64_t currentWidth) {
-        const std::vector layout{saved(1, {0, 0, 100, 100}, savedWidth, 1000)};
-        const std::vector now{connected(9, {0, 0, 100, 100}, currentWidth, 1000)};
-        return !map(layout, now, {}, true).assignments.empty();
+TEST(DisplayMapperTest, ArrangementPairsOnlyDisplaysAlikeInPixelsScaleAndRole) {
+    struct Case {
+        const char* what;
+        double x;
+        std::int64_t savedWidth, savedHeight;
+        bool savedPrimary;
+        std::int64_t width;
+        double scale;
+        bool pairs;
     };
-    EXPECT_TRUE(fits(1920, 1990));
-    EXPECT_TRUE(fits(1920, 1824));
-    EXPECT_FALSE(fits(1920, 2020));
-    EXPECT_TRUE(fits(100, 107));
-    EXPECT_TRUE(fits(100, 108));
-    EXPECT_FALSE(fits(100, 109));
-    EXPECT_FALSE(fits(0, 0));
-}
-
-TEST(DisplayMapperTest, ScaleAndHeightAreCheckedToo) {
-    const std::vector layout{saved(1, {0, 0, 100, 100}, 1920, 1080, false, 2)};
-    EXPECT_TRUE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1080, false, 2.01)}, {}, true)
-                    .usedTopologyFallback);
-    EXPECT_FALSE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1080, false, 1.98)}, {}, true)
-                     .usedTopologyFallback);
-    EXPECT_FALSE(map(layout, {connected(9, {0, 0, 1, 1}, 1920, 1200, false, 2)}, {}, true)
-                     .usedTopologyFallback);
+    constexpr auto big = std::numeric_limits<std::int64_t>::max();
+    const std::vector<Case> cases{
+        {"alike", 0, 1920, 1080, false, 1920, 2, true},
+        {"pixels within 5%", 0, 1920, 1080, false, 1824, 2, true},
+        {"pixels beyond 5%", 0, 1920, 1080, false, 2020, 2, false},
+        {"small, within 8", 0, 100, 1080, false, 108, 2, true},
+        {"small, beyond 8", 0, 100, 1080, false, 109, 2, false},
+        {"no pixels", 0, 0, 1080, false, 0, 2, false},
+        {"another height", 0, 1920, 1200, false, 1920, 2, false},
+        {"scale within a hundredth", 0, 1920, 1080, false, 1920, 2.01, true},
+        {"another scale", 0, 1920, 1080, false, 1920, 1.98, false},
+        {"primary against secondary", 0, 1920, 1080, true, 1920, 2, false},
+        {"damaged saved place", std::nan(""), 1920, 1080, false, 1920, 2, false},
+        {"damaged saved pixels", 0, big, 1080, false, 1920, 2, false},
+        {"damaged connected pixels", 0, 1920, 1080, false, -big - 1, 2, false},
+    };
+    for (const Case& c : cases) {
+        const auto layout =
+            saved(1, {c.x, 0, 100, 100}, c.savedWidth, c.savedHeight, c.savedPrimary, 2);
+        const auto now = connected(9, {0, 0, 100, 100}, c.width, 1080, false, c.scale);
+        EXPECT_EQ(map({layout}, {now}, {}, true).assignments.size(), c.pairs ? 1u : 0u) << c.what;
+    }
 }
 
 TEST(DisplayMapperTest, ArrangementMustBeKeptAndUnique) {

@@ -209,16 +209,6 @@ TEST(MatchingServiceTest, CandidatesSortTopThenLeftThenApplicationNameStably) {
     }
 }
 
-TEST(MatchingServiceTest, NoWindowsLeavesEveryEntryWithoutAUsablePreferenceUnmatched) {
-    Desktop desktop;
-    const auto a = entry("com.example.A");
-    const auto b = entry("com.example.B");
-    const auto wrongApp = desktop.window("com.example.Other");
-    const auto r = resolve({a, b}, {}, {{b.id, wrongApp}}, {}, {});
-    EXPECT_EQ(r.unmatched, (std::vector{a.id, b.id}));
-    EXPECT_TRUE(r.matched.empty());
-}
-
 TEST(MatchingServiceTest, DuplicatePreferencesNameEveryEntrySharingAWindow) {
     Desktop desktop;
     const auto w1 = desktop.window("com.example.Term");
