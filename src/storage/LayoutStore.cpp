@@ -6,7 +6,9 @@
 #include "model/LayoutName.h"
 #include "model/Topology.h"
 #include "storage/LayoutSchema.h"
+#include "storage/StoreBackup.h"
 #include "storage/StoreOpening.h"
+#include "storage/StoreReset.h"
 
 namespace orvale {
 namespace {
@@ -62,8 +64,9 @@ void bindShortcut(SQLiteStatement& statement, int index, const std::optional<Sho
 
 }  // namespace
 
-LayoutStore::LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
-                         std::unique_ptr<SQLiteDatabase> database, StoreServices services)
+LayoutStore::LayoutStore(StorePaths paths, StoreServices services,
+                         std::unique_ptr<SQLiteDatabase> database,
+                         std::optional<StorageNotice> notice)
     : paths_(std::move(paths)),
       notice_(std::move(notice)),
       database_(std::move(database)),
@@ -72,7 +75,7 @@ LayoutStore::LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
 LayoutStore::~LayoutStore() = default;
 
 StorageOpenResult LayoutStore::open(const StorePaths& paths, StoreServices services) {
-    return StoreOpening::open(paths, std::move(services));
+    return openLayoutStore(paths, std::move(services));
 }
 
 bool LayoutStore::layoutExists(const Uuid& id) {
@@ -399,12 +402,12 @@ void LayoutStore::removeExclusion(std::string_view bundleID) {
 
 std::filesystem::path LayoutStore::backupNow() {
     std::lock_guard lock(mutex_);
-    return StoreOpening::backupNow(*this);
+    return backUpLiveDatabase(paths_, *services_.fileSystem, *database_);
 }
 
 std::optional<std::string> LayoutStore::resetDatabase() {
     std::lock_guard lock(mutex_);
-    return StoreOpening::resetDatabase(*this);
+    return resetLiveDatabase(paths_, services_, *database_);
 }
 
 }  // namespace orvale

@@ -57,6 +57,12 @@ class LayoutStore {
     // files while it runs.
     static StorageOpenResult open(const StorePaths& paths, StoreServices services = {});
 
+    // A store over `database`, an open and checked live connection to
+    // `paths.database`: what the last step of opening (StoreOpening.h) hands
+    // over. `notice` is what opening has to tell the user.
+    LayoutStore(StorePaths paths, StoreServices services, std::unique_ptr<SQLiteDatabase> database,
+                std::optional<StorageNotice> notice = std::nullopt);
+
     ~LayoutStore();
     LayoutStore(const LayoutStore&) = delete;
     LayoutStore& operator=(const LayoutStore&) = delete;
@@ -93,11 +99,6 @@ class LayoutStore {
     std::optional<std::string> resetDatabase();
 
   private:
-    friend class StoreOpening;
-
-    LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
-                std::unique_ptr<SQLiteDatabase> database, StoreServices services);
-
     double now() const { return services_.clock.get().wallTime().secondsSince1970; }
     bool layoutExists(const Uuid& id);
     bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);

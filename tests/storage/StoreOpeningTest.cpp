@@ -5,7 +5,6 @@
 
 #include "storage/LayoutSchema.h"
 #include "storage/LayoutStore.h"
-#include "storage/StoreOpening.h"
 #include "support/StoreFixtures.h"
 
 namespace orvale {
@@ -517,11 +516,6 @@ TEST_F(StoreOpeningTest, AResetWhoseCleanupFailsWarnsAndKeepsTheMarker) {
     EXPECT_EQ(reopened.notice->message,
               "A clean backup was saved, but reset cleanup couldn’t finish. Restart Orvale to "
               "finish.");
-}
-
-TEST(StoreOpeningStampTest, Stamps) {
-    EXPECT_EQ(StoreOpening::recoveryStamp(Timestamp{1769850902.345}), "2026-01-31T09-15-02-345Z");
-    EXPECT_EQ(StoreOpening::internetDateTime(Timestamp{1769850902.345}), "2026-01-31T09:15:02Z");
 }
 
 }  // namespace
