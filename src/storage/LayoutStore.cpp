@@ -84,18 +84,17 @@ bool LayoutStore::layoutExists(const Uuid& id) {
     return statement.step();
 }
 
-bool LayoutStore::layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding) {
-    if (!excluding) {
-        SQLiteStatement statement(*database_,
-                                  "SELECT 1 FROM layouts WHERE name = ? COLLATE NOCASE LIMIT 1");
-        statement.bindText(1, name);
-        return statement.step();
+bool LayoutStore::layoutNameTaken(const std::string& name, const std::optional<Uuid>& excluding) {
+    // SQLite's NOCASE folds ASCII only, so the names are compared here; a
+    // scan of every name is well under a millisecond at a thousand layouts.
+    const std::string folded = foldedLayoutName(name);
+    const std::string skipped = excluding ? excluding->text() : std::string();
+    SQLiteStatement names(*database_, "SELECT id, name FROM layouts");
+    while (names.step()) {
+        if (excluding && names.text(0) == skipped) continue;
+        if (foldedLayoutName(names.text(1).value_or("")) == folded) return true;
     }
-    SQLiteStatement statement(
-        *database_, "SELECT 1 FROM layouts WHERE name = ? COLLATE NOCASE AND id != ? LIMIT 1");
-    statement.bindText(1, name);
-    statement.bindText(2, excluding->text());
-    return statement.step();
+    return false;
 }
 
 void LayoutStore::insertDisplays(const std::vector<DisplaySnapshot>& displays,
@@ -172,9 +171,8 @@ Layout LayoutStore::createLayout(std::string_view name,
     if (entries.empty()) throw StorageError::emptyLayout();
     validateForWrite(displays, entries);
     return inImmediateTransaction(*database_, [&] {
-        if (layoutNameExists(normalized, std::nullopt)) {
+        if (layoutNameTaken(normalized, std::nullopt))
             throw StorageError::duplicateName(normalized);
-        }
         Layout layout;
         layout.id = Uuid::generate();
         layout.name = normalized;
@@ -248,8 +246,14 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
     const std::string normalized = normalizedLayoutName(name);
     if (normalized.empty()) throw StorageError::invalidName();
     inImmediateTransaction(*database_, [&] {
-        if (!layoutExists(id)) throw StorageError::layoutNotFound();
-        if (layoutNameExists(normalized, id)) throw StorageError::duplicateName(normalized);
+        SQLiteStatement current(*database_, "SELECT name FROM layouts WHERE id = ?");
+        current.bindText(1, id.text());
+        if (!current.step()) throw StorageError::layoutNotFound();
+        // Keeping a name stays possible beside one that folds alike, which
+        // older versions let in.
+        if (current.text(0) != normalized && layoutNameTaken(normalized, id)) {
+            throw StorageError::duplicateName(normalized);
+        }
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET name = ?, updated_at = ? WHERE id = ?");
         update.bindText(1, normalized);

@@ -101,7 +101,9 @@ class LayoutStore {
   private:
     double now() const { return services_.clock.get().wallTime().secondsSince1970; }
     bool layoutExists(const Uuid& id);
-    bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);
+    // Whether a layout other than `excluding` has a name equal to `name` under
+    // Unicode case folding. Read inside the writing transaction.
+    bool layoutNameTaken(const std::string& name, const std::optional<Uuid>& excluding);
     void insertDisplays(const std::vector<DisplaySnapshot>& displays, const Uuid& layoutID);
     void insertEntries(const std::vector<WindowEntry>& entries, const Uuid& layoutID);
 

@@ -51,6 +51,35 @@ TEST_F(LayoutStoreTest, CreateNormalizesAndRefusesDuplicatesInAnyCase) {
     EXPECT_STORAGE_ERROR(create("   "), Kind::invalidName);
 }
 
+TEST_F(LayoutStoreTest, NamesAreUniqueUnderUnicodeCaseFolding) {
+    for (const auto& [stored, other] : {std::pair{"Über", "über"},
+                                        {"STRASSE", "Straße"},
+                                        {"ΣΊΣΥΦΟΣ", "σίσυφος"},
+                                        {"Kelvin", "\u212Aelvin"}}) {
+        const Layout layout = create(stored);
+        try {
+            create(other);
+            ADD_FAILURE() << other;
+        } catch (const StorageError& error) {
+            EXPECT_EQ(error.what(), "A layout named “" + std::string(other) + "” already exists.");
+        }
+        const Layout renamed = create(std::string(other) + " 2");
+        EXPECT_STORAGE_ERROR(store->renameLayout(renamed.id, other), Kind::duplicateName);
+        store->renameLayout(layout.id, other);
+    }
+}
+
+TEST_F(LayoutStoreTest, NamesThatOlderVersionsLetInStillLoadAndKeepTheirNames) {
+    const Layout upper = create("Über");
+    rawSQL(harness.paths.database,
+           "INSERT INTO layouts SELECT '" + Uuid::generate().text() +
+               "', 'über', created_at, updated_at, 0, NULL, NULL, NULL FROM layouts");
+    auto reopened = harness.open();
+    ASSERT_EQ(reopened.store->loadLayouts().size(), 2u);
+    reopened.store->renameLayout(upper.id, "Über");
+    EXPECT_STORAGE_ERROR(reopened.store->renameLayout(upper.id, "ÜBER"), Kind::duplicateName);
+}
+
 TEST_F(LayoutStoreTest, ValidationComesFirstAndWritesNothing) {
     create("Work");
     EXPECT_STORAGE_ERROR(store->createLayout("Work", {display}, {}, std::nullopt),
