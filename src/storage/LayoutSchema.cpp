@@ -137,16 +137,28 @@ void migrate(SQLiteDatabase& database, std::int64_t version) {
 }
 
 std::unique_ptr<SQLiteDatabase> openPreflight(const StorePaths& paths) {
-    using Mode = SQLiteDatabase::OpenMode;
-    using Journal = SQLiteDatabase::JournalPolicy;
+    auto open = [&](SQLiteDatabase::OpenMode mode) {
+        return std::make_unique<SQLiteDatabase>(paths.database, mode,
+                                                SQLiteDatabase::JournalPolicy::unchanged, 1200);
+    };
+    std::unique_ptr<SQLiteDatabase> probe;
     try {
-        return std::make_unique<SQLiteDatabase>(paths.database, Mode::readOnly, Journal::unchanged,
-                                                1200);
+        probe = open(SQLiteDatabase::OpenMode::readOnly);
     } catch (const SQLiteFailure& failure) {
         if (failure.primary() == 5 || failure.primary() == 6) throw;
+        return open(SQLiteDatabase::OpenMode::readWrite);
     }
-    return std::make_unique<SQLiteDatabase>(paths.database, Mode::readWrite, Journal::unchanged,
-                                            1200);
+    try {
+        // SQLite reads the file only now. A read-only connection cannot roll
+        // back the journal of an interrupted write, and says so with code 8;
+        // any other failure is the caller's to see on its own first read.
+        probe->userVersion();
+    } catch (const SQLiteFailure& failure) {
+        if (failure.primary() != 8) return probe;
+        probe.reset();
+        return open(SQLiteDatabase::OpenMode::readWrite);
+    }
+    return probe;
 }
 
 bool isValidStoredDate(double secondsSince1970) {

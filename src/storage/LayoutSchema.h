@@ -25,7 +25,9 @@ extern const std::string_view kSchema;
 void migrate(SQLiteDatabase& database, std::int64_t version);
 
 // Opens the existing database read-only (busy timeout 1200 ms); when that fails
-// other than by busy or locked, read-write. Throws the (second) SQLiteFailure.
+// other than by busy or locked, or when the file cannot be read without
+// writing (the journal of an interrupted write must be rolled back first),
+// read-write. Throws the (second) SQLiteFailure.
 std::unique_ptr<SQLiteDatabase> openPreflight(const StorePaths& paths);
 
 std::vector<Layout> loadLayouts(SQLiteDatabase& database);

@@ -39,21 +39,22 @@ std::optional<StorageNotice> adoptPreviousFolder(const StorePaths& paths, FileSy
 
     std::vector<fs::path> copied;
     bool databaseCopied = false;
-    for (const Copy& copy : filesToAdopt(paths, previous)) {
-        if (!copy.isSidecar) databaseCopied = false;
-        if (copy.isSidecar && !databaseCopied) continue;
-        if (!files.exists(copy.from) || files.exists(copy.to)) continue;
-        try {
+    try {
+        for (const Copy& copy : filesToAdopt(paths, previous)) {
+            if (!copy.isSidecar) databaseCopied = false;
+            if (copy.isSidecar && !databaseCopied) continue;
+            if (!files.exists(copy.from) || files.exists(copy.to)) continue;
+            copied.push_back(copy.to);
             files.copy(copy.from, copy.to);
-        } catch (const std::exception& error) {
-            removeIgnoringFailure(files, copy.to);
-            for (const fs::path& path : copied) removeIgnoringFailure(files, path);
-            throw StorageError::storageUnavailable(
-                "Saved layouts from the previous app name could not be copied to " +
-                paths.directory.string() + ". " + error.what());
+            if (!copy.isSidecar) databaseCopied = true;
         }
-        copied.push_back(copy.to);
-        if (!copy.isSidecar) databaseCopied = true;
+        // The copies count as adopted once their names are on disk too.
+        files.syncFolder(paths.directory);
+    } catch (const std::exception& error) {
+        for (const fs::path& path : copied) removeIgnoringFailure(files, path);
+        throw StorageError::storageUnavailable(
+            "Saved layouts from the previous app name could not be copied to " +
+            paths.directory.string() + ". " + error.what());
     }
     return StorageNotice{"Saved layouts copied to Orvale",
                          "Your saved layouts and backup were copied from the previous app name. "

@@ -11,7 +11,8 @@ namespace orvale {
 // and "-journal" when it was copied itself) and "layouts.reset-pending" to the
 // current names, never replacing a file, and never changing the old folder.
 // Returns the notice "Saved layouts copied to Orvale", or nothing when there
-// was nothing to adopt. A failed copy deletes what was copied and is
+// was nothing to adopt. The copies are flushed with the folder's entries. A
+// failed copy or flush deletes what was copied and is
 // StorageError::storageUnavailable. Blocks on file I/O.
 std::optional<StorageNotice> adoptPreviousFolder(const StorePaths& paths, FileSystem& files);
 

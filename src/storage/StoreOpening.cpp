@@ -1,5 +1,7 @@
 #include "storage/StoreOpening.h"
 
+#include <vector>
+
 #include "storage/LayoutSchema.h"
 #include "storage/StoreAdoption.h"
 #include "storage/StoreBackup.h"
@@ -10,9 +12,17 @@
 namespace orvale {
 namespace {
 
+// A folder made here is flushed into its parent, so that it survives a power
+// loss together with the files that go into it.
 void ensureFolder(const StorePaths& paths, FileSystem& files) {
     try {
+        std::vector<std::filesystem::path> made;
+        for (auto folder = paths.directory; !folder.empty() && !files.exists(folder);
+             folder = folder.parent_path()) {
+            made.push_back(folder);
+        }
         files.createDirectories(paths.directory);
+        for (const auto& folder : made) files.syncFolder(folder.parent_path());
     } catch (const std::exception& error) {
         throw StorageError::storageUnavailable("Couldn’t create " + paths.directory.string() +
                                                ". " + error.what());

@@ -176,6 +176,9 @@ OpenedDatabase recoverDamagedDatabase(const StorePaths& paths, const StoreServic
         if (candidate) {
             files.rename(*candidate, paths.database);
             removeSidecars(files, paths.database);
+            // The kept damaged set and the installed copy are on disk before
+            // anything is written to the copy.
+            files.syncFolder(paths.directory);
             auto live = openLiveConnection(paths.database);
             live->quickCheck();
             return {std::move(live),
@@ -189,9 +192,10 @@ OpenedDatabase recoverDamagedDatabase(const StorePaths& paths, const StoreServic
                             "library. The backup from before the last reset was not restored."
                           : "Orvale couldn’t open the previous data, so it created a fresh, empty "
                             "library. The original files were kept.";
-        return {createEmptyDatabase(paths, files),
-                StorageNotice{"Starting with a clean slate", message,
-                              "Preserved files: " + names + "."}};
+        auto live = createEmptyDatabase(paths, files);
+        files.syncFolder(paths.directory);
+        return {std::move(live), StorageNotice{"Starting with a clean slate", message,
+                                               "Preserved files: " + names + "."}};
     } catch (const std::exception& error) {
         putBackDamagedSet(files, preserved, paths.database);
         throw StorageError::recoveryFailed(

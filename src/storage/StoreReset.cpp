@@ -28,6 +28,24 @@ StorageNotice incompleteResetNotice(const std::optional<StorageNotice>& existing
     return notice;
 }
 
+// Deletes every layout and exclusion in one transaction that is on disk when
+// it returns: the backup taken next stands for the cleared data, and a
+// write-ahead commit is otherwise flushed only at the next checkpoint.
+void clearDurably(SQLiteDatabase& live) {
+    live.execute("PRAGMA synchronous = FULL;");
+    try {
+        inImmediateTransaction(live, [&] {
+            live.execute(
+                "DELETE FROM windows;DELETE FROM displays;DELETE FROM layouts;"
+                "DELETE FROM exclusions;");
+        });
+    } catch (...) {
+        live.execute("PRAGMA synchronous = NORMAL;");
+        throw;
+    }
+    live.execute("PRAGMA synchronous = NORMAL;");
+}
+
 }  // namespace
 
 void beginResetMarker(const StorePaths& paths, FileSystem& files, Timestamp started) {
@@ -90,11 +108,7 @@ std::optional<std::string> resetLiveDatabase(const StorePaths& paths, const Stor
                                         std::string(error.what()));
     }
     try {
-        inImmediateTransaction(live, [&] {
-            live.execute(
-                "DELETE FROM windows;DELETE FROM displays;DELETE FROM layouts;"
-                "DELETE FROM exclusions;");
-        });
+        clearDurably(live);
     } catch (...) {
         // The data is intact: back it up and clear the marker before reporting.
         completePendingResetBackup(paths, files, live, std::nullopt);

@@ -9,7 +9,6 @@ namespace orvale {
 namespace {
 
 using namespace orvale::testing;
-using Op = FileSystem::Operation;
 
 TEST(FileSystemTest, WriteDurablyReplacesTheFileAndLeavesNoTemporary) {
     TemporaryFolder folder;

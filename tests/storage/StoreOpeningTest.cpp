@@ -12,7 +12,6 @@ namespace {
 
 using namespace orvale::testing;
 using Kind = StorageError::Kind;
-using Op = FileSystem::Operation;
 namespace fs = std::filesystem;
 
 const std::string kGarbage = std::string(4096, 'g');
