@@ -111,7 +111,7 @@ int runWithPowerLoss(const Scenario& scenario, const fs::path& start, const fs::
                             image.emplace(folder);
                             files->image = &*image;
                             first = files->changes();
-                            files->beforeChange = [&](int change) {
+                            files->beforeChange = [&](int change, Op, const fs::path&) {
                                 const bool lost =
                                     lossAt > 0 && (change - first >= lossAt || made >= 0);
                                 return lost ? EIO : 0;

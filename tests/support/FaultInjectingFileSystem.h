@@ -53,7 +53,7 @@ class FaultInjectingFileSystem final : public FileSystem {
     // Asked before each change to the disk (every operation but listing,
     // locking and opening an existing file) with its running number from 1;
     // an error number fails the change.
-    std::function<int(int change)> beforeChange;
+    std::function<int(int change, Op op, const std::filesystem::path& path)> beforeChange;
     // Told about every creation, deletion and flush when set.
     DiskImage* image = nullptr;
 
@@ -61,7 +61,7 @@ class FaultInjectingFileSystem final : public FileSystem {
     int check(Op op, const std::filesystem::path& path, bool changesDisk) {
         ++calls_[op];
         if (changesDisk && beforeChange) {
-            if (const int error = beforeChange(++changes_)) return error;
+            if (const int error = beforeChange(++changes_, op, path)) return error;
         } else {
             changes_ += changesDisk ? 1 : 0;
         }
