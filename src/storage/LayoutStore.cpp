@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <set>
+#include <utility>
 
 #include "model/LayoutName.h"
 #include "model/Topology.h"
@@ -66,11 +67,12 @@ void bindShortcut(SQLiteStatement& statement, int index, const std::optional<Sho
 
 LayoutStore::LayoutStore(StorePaths paths, StoreServices services,
                          std::unique_ptr<SQLiteDatabase> database,
-                         std::optional<StorageNotice> notice)
+                         std::optional<StorageNotice> notice, std::optional<StoreContent> verified)
     : paths_(std::move(paths)),
       notice_(std::move(notice)),
       database_(std::move(database)),
-      services_(std::move(services)) {}
+      services_(std::move(services)),
+      verified_(std::move(verified)) {}
 
 LayoutStore::~LayoutStore() = default;
 
@@ -153,11 +155,15 @@ void LayoutStore::insertEntries(const std::vector<WindowEntry>& entries, const U
 
 std::vector<Layout> LayoutStore::loadLayouts() {
     std::lock_guard lock(mutex_);
+    if (verified_ && verified_->layouts) return *std::exchange(verified_->layouts, std::nullopt);
     return LayoutSchema::loadLayouts(*database_);
 }
 
 std::vector<AppExclusion> LayoutStore::loadExclusions() {
     std::lock_guard lock(mutex_);
+    if (verified_ && verified_->exclusions) {
+        return *std::exchange(verified_->exclusions, std::nullopt);
+    }
     return LayoutSchema::loadExclusions(*database_);
 }
 
@@ -170,7 +176,7 @@ Layout LayoutStore::createLayout(std::string_view name,
     if (normalized.empty()) throw StorageError::invalidName();
     if (entries.empty()) throw StorageError::emptyLayout();
     validateForWrite(displays, entries);
-    return inImmediateTransaction(*database_, [&] {
+    return write([&] {
         if (layoutNameTaken(normalized, std::nullopt))
             throw StorageError::duplicateName(normalized);
         Layout layout;
@@ -206,7 +212,7 @@ bool LayoutStore::replaceLayoutContent(const Uuid& id, const std::vector<Display
     validateForWrite(displays, entries);
     const std::string signature = Topology::signature(displays);
     const std::string text = id.text();
-    return inImmediateTransaction(*database_, [&] {
+    return write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         bool removeLink = false;
         {
@@ -245,7 +251,7 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
     std::lock_guard lock(mutex_);
     const std::string normalized = normalizedLayoutName(name);
     if (normalized.empty()) throw StorageError::invalidName();
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         SQLiteStatement current(*database_, "SELECT name FROM layouts WHERE id = ?");
         current.bindText(1, id.text());
         if (!current.step()) throw StorageError::layoutNotFound();
@@ -265,7 +271,7 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
 
 void LayoutStore::deleteLayout(const Uuid& id) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement remove(*database_, "DELETE FROM layouts WHERE id = ?");
         remove.bindText(1, id.text());
@@ -276,7 +282,7 @@ void LayoutStore::deleteLayout(const Uuid& id) {
 void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
     std::lock_guard lock(mutex_);
     const std::string layout = layoutID.text();
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(layoutID)) throw StorageError::layoutNotFound();
         {
             SQLiteStatement count(*database_, "SELECT COUNT(*) FROM windows WHERE layout_id = ?");
@@ -314,7 +320,7 @@ void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
 
 void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& shortcut) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET shortcut_key_code = ?, shortcut_modifiers = ?, "
@@ -329,7 +335,7 @@ void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& 
 void LayoutStore::updateAutomation(const Uuid& id, bool enabled,
                                    const std::optional<std::string>& signature) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET automation_enabled = ?, "
@@ -348,7 +354,7 @@ void LayoutStore::reassociateAutomation(const Uuid& id,
     std::lock_guard lock(mutex_);
     validateForWrite(displays, {});
     const std::string text = id.text();
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(
             *database_,
@@ -383,7 +389,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
     if (bundleID.empty() || appName.empty()) {
         throw StorageError::writeFailed("An app identity is required.");
     }
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         SQLiteStatement insert(*database_,
                                "INSERT INTO exclusions (bundle_id, app_name, created_at)\n"
                                "VALUES (?, ?, ?)\n"
@@ -397,7 +403,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
 
 void LayoutStore::removeExclusion(std::string_view bundleID) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         SQLiteStatement remove(*database_, "DELETE FROM exclusions WHERE bundle_id = ?");
         remove.bindText(1, bundleID);
         remove.run();
@@ -411,6 +417,7 @@ std::filesystem::path LayoutStore::backupNow() {
 
 std::optional<std::string> LayoutStore::resetDatabase() {
     std::lock_guard lock(mutex_);
+    verified_.reset();
     return resetLiveDatabase(paths_, services_, *database_);
 }
 

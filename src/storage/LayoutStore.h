@@ -34,6 +34,12 @@ struct StoreServices {
 
 class LayoutStore;
 
+// What a strict load read from a database, each part taken at most once.
+struct StoreContent {
+    std::optional<std::vector<Layout>> layouts;
+    std::optional<std::vector<AppExclusion>> exclusions;
+};
+
 struct StorageOpenResult {
     std::unique_ptr<LayoutStore> store;
     std::optional<StorageNotice> notice;
@@ -59,9 +65,13 @@ class LayoutStore {
 
     // A store over `database`, an open and checked live connection to
     // `paths.database`: what the last step of opening (StoreOpening.h) hands
-    // over. `notice` is what opening has to tell the user.
+    // over. `notice` is what opening has to tell the user; `verified` what it
+    // has just loaded strictly from the same file, which the first
+    // loadLayouts and loadExclusions return instead of reading again unless a
+    // change comes first.
     LayoutStore(StorePaths paths, StoreServices services, std::unique_ptr<SQLiteDatabase> database,
-                std::optional<StorageNotice> notice = std::nullopt);
+                std::optional<StorageNotice> notice = std::nullopt,
+                std::optional<StoreContent> verified = std::nullopt);
 
     ~LayoutStore();
     LayoutStore(const LayoutStore&) = delete;
@@ -100,6 +110,13 @@ class LayoutStore {
 
   private:
     double now() const { return services_.clock.get().wallTime().secondsSince1970; }
+    // Runs `body` as one change: in a "BEGIN IMMEDIATE" transaction, after
+    // which what opening loaded no longer holds.
+    template <typename Body>
+    auto write(Body body) -> decltype(body()) {
+        verified_.reset();
+        return inImmediateTransaction(*database_, body);
+    }
     bool layoutExists(const Uuid& id);
     // Whether a layout other than `excluding` has a name equal to `name` under
     // Unicode case folding. Read inside the writing transaction.
@@ -112,6 +129,7 @@ class LayoutStore {
     std::optional<StorageNotice> notice_;
     std::unique_ptr<SQLiteDatabase> database_;
     StoreServices services_;
+    std::optional<StoreContent> verified_;
 };
 
 }  // namespace orvale

@@ -8,10 +8,12 @@
 
 namespace orvale {
 
-// A live connection and what opening has to tell the user about it.
+// A live connection, what opening has to tell the user about it, and what it
+// loaded from the file on the way.
 struct OpenedDatabase {
     std::unique_ptr<SQLiteDatabase> live;
     std::optional<StorageNotice> notice;
+    std::optional<StoreContent> verified = std::nullopt;
 };
 
 // Replaces a damaged database; `reason` is the damage as SQLite described it.

@@ -179,13 +179,6 @@ TEST(LayoutSchemaMigrationTest, AFailedStepRollsBackAndKeepsTheVersion) {
     EXPECT_EQ(database.userVersion(), 2);
 }
 
-TEST(LayoutSchemaMigrationTest, Uint32Range) {
-    EXPECT_EQ(LayoutSchema::uint32(4294967295LL, "F"), 4294967295u);
-    EXPECT_THROW(LayoutSchema::uint32(4294967296LL, "F"), StorageError);
-    EXPECT_TRUE(LayoutSchema::isValidStoredDate(4102444800.0));
-    EXPECT_FALSE(LayoutSchema::isValidStoredDate(4102444801.0));
-    EXPECT_TRUE(LayoutSchema::isValidStoredDate(-62135596800.0));
-}
 
 }  // namespace
 }  // namespace orvale
