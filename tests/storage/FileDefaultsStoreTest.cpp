@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "model/Preferences.h"
+#include "support/FaultInjectingFileSystem.h"
 #include "support/TemporaryFolder.h"
 
 namespace orvale {
@@ -91,20 +92,29 @@ TEST_F(FileDefaultsStoreTest, DamagedOrUnreadableFilesReadAsDefaultsAndAreKeptUn
     EXPECT_FALSE(FileDefaultsStore(path).value("appearance"));
 }
 
-TEST_F(FileDefaultsStoreTest, AFailedWriteNamesTheFileAndKeepsTheChangeForTheSession) {
-    writeFile(folder / "blocked", "a file where the folder should be");
-    const std::filesystem::path blocked = folder / "blocked" / "preferences.json";
-    FileDefaultsStore store(blocked);
-    try {
-        store.set("automationEnabled", true);
-        FAIL() << "the write should fail";
-    } catch (const PreferencesError& error) {
-        EXPECT_EQ(error.what(), "Orvale couldn’t save its settings to “" + blocked.string() +
-                                    "” (creating the folder: Not a directory).");
+// The file is replaced atomically: a failed rename keeps the old one, a failed
+// folder flush is reported though the new one is in place; no temporary stays,
+// and the change holds for the rest of the session.
+TEST_F(FileDefaultsStoreTest, AFailedWriteIsReportedAndLeavesNoTemporary) {
+    FileDefaultsStore(path).set("automationEnabled", false);
+    for (testing::Op op :
+         {testing::Op::createDirectories, testing::Op::rename, testing::Op::syncFolder}) {
+        auto files = std::make_shared<testing::FaultInjectingFileSystem>();
+        files->fail(op);
+        FileDefaultsStore store(path, files);
+        try {
+            store.set("automationEnabled", true);
+            ADD_FAILURE() << "the write should fail";
+        } catch (const PreferencesError& error) {
+            EXPECT_EQ(error.what(), "Orvale couldn’t save its settings to “" + path.string() +
+                                        "” (injected: Input/output error).");
+        }
+        EXPECT_EQ(store.value("automationEnabled"), DefaultsValue(true));
+        EXPECT_EQ(FileDefaultsStore(path).value("automationEnabled"),
+                  DefaultsValue(op == testing::Op::syncFolder));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
+        FileDefaultsStore(path).set("automationEnabled", false);
     }
-    EXPECT_EQ(store.value("automationEnabled"), DefaultsValue(true));
-    EXPECT_THROW(store.remove("automationEnabled"), PreferencesError);
-    EXPECT_FALSE(store.value("automationEnabled"));
 }
 
 }  // namespace

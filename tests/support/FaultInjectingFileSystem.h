@@ -29,24 +29,23 @@ enum class Op {
     sqliteWrite,
     sqliteTruncate,
     sqliteSync,
-    sqliteDelete,
+    sqliteDelete
 };
 
 // The real POSIX file system, except that chosen operations on chosen paths
 // fail with a chosen error number (in the spirit of LevelDB's fault-injection
 // environment), and that every change to the disk can be counted, failed or
-// watched. Single-threaded, like the tests that use it.
+// watched. Flushes are only checked and reported to the DiskImage: nothing in
+// the tests needs the real disk to survive a power loss. Single-threaded.
 class FaultInjectingFileSystem final : public FileSystem {
   public:
     // Fails `op` on paths whose file name contains `name` (empty: every path)
     // with `error`, after letting `skip` matching calls through, `times` times
-    // (negative: every time). Returns the rule's index, for `failures`.
-    std::size_t fail(Op op, std::string name = {}, int error = EIO, int times = -1, int skip = 0) {
-        rules_.push_back(Rule{op, std::move(name), error, times, skip, 0});
-        return rules_.size() - 1;
+    // (negative: every time).
+    void fail(Op op, std::string name = {}, int error = EIO, int times = -1, int skip = 0) {
+        rules_.push_back(Rule{op, std::move(name), error, times, skip});
     }
     void clear() { rules_.clear(); }
-    int failures(std::size_t rule) const { return rules_.at(rule).failures; }
     int calls(Op op) const { return calls_.contains(op) ? calls_.at(op) : 0; }
     int changes() const { return changes_; }
 
@@ -60,17 +59,15 @@ class FaultInjectingFileSystem final : public FileSystem {
     // Counts `op` on `path`; the error number it must fail with, or 0.
     int check(Op op, const std::filesystem::path& path, bool changesDisk) {
         ++calls_[op];
+        changes_ += changesDisk ? 1 : 0;
         if (changesDisk && beforeChange) {
-            if (const int error = beforeChange(++changes_, op, path)) return error;
-        } else {
-            changes_ += changesDisk ? 1 : 0;
+            if (const int error = beforeChange(changes_, op, path)) return error;
         }
         for (Rule& rule : rules_) {
             if (rule.op != op || rule.times == 0) continue;
             if (path.filename().string().find(rule.name) == std::string::npos) continue;
             if (rule.skip > 0 && rule.skip--) continue;
-            if (rule.times > 0) --rule.times;
-            ++rule.failures;
+            rule.times -= rule.times > 0 ? 1 : 0;
             return rule.error;
         }
         return 0;
@@ -79,11 +76,10 @@ class FaultInjectingFileSystem final : public FileSystem {
     bool exists(const std::filesystem::path& path) override { return real_.exists(path); }
     void createDirectories(const std::filesystem::path& path) override {
         guard(Op::createDirectories, path);
-        std::vector<std::filesystem::path> missing;
-        for (auto p = path; !p.empty() && !real_.exists(p); p = p.parent_path())
-            missing.push_back(p);
+        std::vector<std::filesystem::path> made;
+        for (auto p = path; !p.empty() && !real_.exists(p); p = p.parent_path()) made.push_back(p);
         real_.createDirectories(path);
-        for (auto p = missing.rbegin(); image && p != missing.rend(); ++p) image->created(*p);
+        for (auto p = made.rbegin(); image && p != made.rend(); ++p) image->created(*p);
     }
     void remove(const std::filesystem::path& path) override {
         guard(Op::remove, path);
@@ -109,7 +105,6 @@ class FaultInjectingFileSystem final : public FileSystem {
         real_.writeFile(path, data);
         flushedNew(path);
     }
-    // Flushes are only checked and reported (see SQLiteDiskShim).
     void syncFile(const std::filesystem::path& path) override {
         guard(Op::syncFile, path);
         if (!real_.exists(path)) throw FileSystemError("opening", path, ENOENT);
@@ -141,7 +136,6 @@ class FaultInjectingFileSystem final : public FileSystem {
         int error;
         int times;
         int skip;
-        int failures;
     };
 
     void guard(Op op, const std::filesystem::path& path, bool changesDisk = true) {
@@ -152,9 +146,8 @@ class FaultInjectingFileSystem final : public FileSystem {
     }
     // Both writeFile and copy flush the new file before closing it.
     void flushedNew(const std::filesystem::path& path) {
-        if (!image) return;
-        image->created(path);
-        image->fileSynced(path);
+        if (image) image->created(path);
+        if (image) image->fileSynced(path);
     }
 
     PosixFileSystem real_;
