@@ -12,9 +12,11 @@ namespace orvale {
 //  3. a read-only probe reads the file's version: a newer one is refused and
 //     left unchanged; then SQLite's quick check;
 //  4. a current file must load strictly and pass the foreign-key check (a
-//     failure that is not damage is raised and the file left as it is); an
-//     older one is first backed up (StoreBackup.h);
-//  5. the live connection opens; an older file is upgraded and checked again;
+//     failure that is not damage is raised and the file left as it is); what
+//     was loaded is handed to the store for its first load; an older file is
+//     first backed up (StoreBackup.h);
+//  5. the live connection opens; an older file is checked, upgraded and
+//     checked again;
 //  6. damage found at any step hands over to recovery (StoreRecovery.h);
 //  7. a reset still waiting for its backup gets it (StoreReset.h).
 // Nothing else may touch the files while it runs. Throws StorageError (or
