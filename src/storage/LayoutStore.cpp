@@ -252,12 +252,16 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
     const std::string normalized = normalizedLayoutName(name);
     if (normalized.empty()) throw StorageError::invalidName();
     write([&] {
-        SQLiteStatement current(*database_, "SELECT name FROM layouts WHERE id = ?");
-        current.bindText(1, id.text());
-        if (!current.step()) throw StorageError::layoutNotFound();
+        std::optional<std::string> current;
+        {
+            SQLiteStatement select(*database_, "SELECT name FROM layouts WHERE id = ?");
+            select.bindText(1, id.text());
+            if (!select.step()) throw StorageError::layoutNotFound();
+            current = select.text(0);
+        }
         // Keeping a name stays possible beside one that folds alike, which
         // older versions let in.
-        if (current.text(0) != normalized && layoutNameTaken(normalized, id)) {
+        if (current != normalized && layoutNameTaken(normalized, id)) {
             throw StorageError::duplicateName(normalized);
         }
         SQLiteStatement update(*database_,
