@@ -7,8 +7,7 @@
 #include "model/LayoutName.h"
 #include "model/Topology.h"
 #include "storage/LayoutSchema.h"
-#include "storage/StoreBackup.h"
-#include "storage/StoreOpening.h"
+#include "storage/ResetMarker.h"
 #include "storage/StoreReset.h"
 
 namespace orvale {
@@ -75,10 +74,6 @@ LayoutStore::LayoutStore(StorePaths paths, StoreServices services,
       verified_(std::move(verified)) {}
 
 LayoutStore::~LayoutStore() = default;
-
-StorageOpenResult LayoutStore::open(const StorePaths& paths, StoreServices services) {
-    return openLayoutStore(paths, std::move(services));
-}
 
 bool LayoutStore::layoutExists(const Uuid& id) {
     SQLiteStatement statement(*database_, "SELECT 1 FROM layouts WHERE id = ? LIMIT 1");

@@ -1,36 +1,19 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "model/Clock.h"
 #include "model/Layout.h"
-#include "storage/FileSystem.h"
 #include "storage/SQLite.h"
+#include "storage/StorageNotice.h"
 #include "storage/StorePaths.h"
+#include "storage/StoreServices.h"
 
 namespace orvale {
-
-// Shown once to the user after opening, when opening changed something.
-struct StorageNotice {
-    std::string title;
-    std::string message;
-    std::optional<std::string> details;
-
-    bool operator==(const StorageNotice&) const = default;
-};
-
-// What the store reaches outside the database through: the file system and the
-// clock.
-struct StoreServices {
-    std::shared_ptr<FileSystem> fileSystem = posixFileSystem();
-    std::reference_wrapper<Clock> clock = systemClock();
-};
 
 class LayoutStore;
 
@@ -61,6 +44,7 @@ class LayoutStore {
     // backup in place of a damaged file, or a clean slate with the damaged files
     // kept aside; adopts the previous name's folder. Nothing else may touch the
     // files while it runs.
+    // Defined with the steps it runs, in StoreOpening.cpp.
     static StorageOpenResult open(const StorePaths& paths, StoreServices services = {});
 
     // A store over `database`, an open and checked live connection to

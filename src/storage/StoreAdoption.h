@@ -2,7 +2,9 @@
 
 #include <optional>
 
-#include "storage/LayoutStore.h"
+#include "storage/FileSystem.h"
+#include "storage/StorageNotice.h"
+#include "storage/StorePaths.h"
 
 namespace orvale {
 

@@ -3,7 +3,6 @@
 #include "model/Uuid.h"
 #include "storage/LayoutSchema.h"
 #include "storage/StoreFiles.h"
-#include "storage/StoreReset.h"
 
 namespace orvale {
 namespace {
@@ -59,18 +58,6 @@ void writeVerifiedBackup(FileSystem& files, SQLiteDatabase& source, const fs::pa
         throw;
     }
     removeFileSet(files, temporary);
-}
-
-fs::path backUpLiveDatabase(const StorePaths& paths, FileSystem& files, SQLiteDatabase& live) {
-    try {
-        writeVerifiedBackup(files, live, paths.backup);
-        clearResetMarker(paths, files);
-    } catch (const StorageError&) {
-        throw;
-    } catch (const std::exception& error) {
-        throw StorageError::backupFailed(error.what());
-    }
-    return paths.backup;
 }
 
 }  // namespace orvale

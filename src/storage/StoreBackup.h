@@ -22,11 +22,4 @@ namespace orvale {
 void writeVerifiedBackup(FileSystem& files, SQLiteDatabase& source,
                          const std::filesystem::path& destination);
 
-// The body of LayoutStore::backupNow: a verified backup of `live` at
-// `paths.backup`, then the reset marker cleared. Every failure is a
-// StorageError (backupFailed unless one was raised on the way). Returns the
-// backup's path.
-std::filesystem::path backUpLiveDatabase(const StorePaths& paths, FileSystem& files,
-                                         SQLiteDatabase& live);
-
 }  // namespace orvale

@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "storage/LayoutSchema.h"
+#include "storage/ResetMarker.h"
 #include "storage/StoreAdoption.h"
 #include "storage/StoreBackup.h"
 #include "storage/StoreFiles.h"
 #include "storage/StoreRecovery.h"
-#include "storage/StoreReset.h"
 
 namespace orvale {
 namespace {
@@ -154,6 +154,10 @@ StorageOpenResult openLayoutStore(const StorePaths& paths, StoreServices service
     auto store = std::make_unique<LayoutStore>(paths, std::move(services), std::move(opened.live),
                                                opened.notice, std::move(opened.verified));
     return StorageOpenResult{std::move(store), std::move(opened.notice), paths};
+}
+
+StorageOpenResult LayoutStore::open(const StorePaths& paths, StoreServices services) {
+    return openLayoutStore(paths, std::move(services));
 }
 
 }  // namespace orvale
