@@ -17,9 +17,11 @@
 //   check (38 M). Connections no longer take SQLite's mutex (the store already
 //   serializes them), and the probe's cache holds the file, so it is read from
 //   disk once rather than three times.
-// Wall time on the 2-core build machine under a load average of 3 to 5:
-//   before 90–131 ms (every row selected 5.5–8.6 ms; ratio 11–17.6),
-//   after 29–64 ms (every row selected 5.3–12.3 ms; ratio 4.8–6.7).
+// Wall time on the 2-core build machine, before and after built side by side:
+//   load average about 1: before 110–120 ms (every row selected 5.6–7.0 ms,
+//   ratio 16–20), after 29–34 ms with one run at 48 ms (5.9–8.0 ms, ratio
+//   3.8–8.0); load average 3 to 5: before 90–131 ms, after 29–64 ms.
+//   Single writes stay about 1 ms.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
