@@ -60,4 +60,24 @@ std::string normalizedLayoutName(std::string_view name) {
     return result;
 }
 
+std::string foldedLayoutName(std::string_view name) {
+    // Most names are ASCII, where folding is lowering A to Z; this keeps a
+    // check over every stored name cheap.
+    bool ascii = true;
+    std::string result(name);
+    for (char& c : result) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (ascii) return result;
+    icu::UnicodeString text = icu::UnicodeString::fromUTF8(
+        icu::StringPiece(name.data(), static_cast<int32_t>(name.size())));
+    result.clear();
+    text.foldCase(U_FOLD_CASE_DEFAULT).toUTF8String(result);
+    return result;
+}
+
 }  // namespace orvale

@@ -16,4 +16,9 @@ inline constexpr std::string_view kEnterLayoutNameMessage = "Enter a layout name
 // is replaced, never passed through.
 std::string normalizedLayoutName(std::string_view name);
 
+// `name` under Unicode full case folding: two layout names are the same name
+// when their folded forms are equal ("Über" and "über", "STRASSE" and
+// "Straße"). Malformed UTF-8 is replaced, as above.
+std::string foldedLayoutName(std::string_view name);
+
 }  // namespace orvale

@@ -38,6 +38,23 @@ std::optional<Bytes> bytesFromHex(const std::string& text) {
     return bytes;
 }
 
+Bytes bytesOf(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+// Bytes that are a JSON object or array, exactly as this library writes it,
+// are kept as that value so that the file reads as plain JSON. Anything else
+// is hex: JSON that would read back as a boolean, a text or the hex form
+// itself, or JSON spelled differently, which could not come back byte for byte.
+nlohmann::json storedForm(const Bytes& bytes) {
+    const nlohmann::json parsed =
+        nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, /*allow_exceptions=*/false);
+    const bool structured =
+        parsed.is_array() || (parsed.is_object() && !parsed.contains(kDataMember));
+    if (structured && bytesOf(parsed.dump()) == bytes) return parsed;
+    return nlohmann::json{{kDataMember, hexText(bytes)}};
+}
+
 [[noreturn]] void fail(const std::filesystem::path& path, const FileSystemError& error) {
     throw PreferencesError("Orvale couldn’t save its settings to “" + path.string() + "” (" +
                            error.step() + ": " + error.what() + ").");
@@ -68,9 +85,11 @@ std::optional<DefaultsValue> FileDefaultsStore::value(std::string_view key) cons
     if (found == document_.end()) return std::nullopt;
     if (found->is_boolean()) return DefaultsValue(found->get<bool>());
     if (found->is_string()) return DefaultsValue(found->get<std::string>());
+    if (found->is_array()) return DefaultsValue(bytesOf(found->dump()));
     if (found->is_object()) {
         auto data = found->find(kDataMember);
-        if (data != found->end() && data->is_string()) {
+        if (data == found->end()) return DefaultsValue(bytesOf(found->dump()));
+        if (data->is_string()) {
             if (auto bytes = bytesFromHex(data->get<std::string>())) return DefaultsValue(*bytes);
         }
     }
@@ -82,7 +101,7 @@ void FileDefaultsStore::set(std::string_view key, DefaultsValue value) {
         [](auto&& v) -> nlohmann::json {
             using T = std::decay_t<decltype(v)>;
             if constexpr (std::is_same_v<T, Bytes>) {
-                return nlohmann::json{{kDataMember, hexText(v)}};
+                return storedForm(v);
             } else {
                 return v;
             }

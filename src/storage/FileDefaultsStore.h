@@ -17,13 +17,17 @@ class PreferencesError : public std::runtime_error {
 };
 
 // The defaults store kept in one JSON file. Booleans and texts are stored as
-// themselves, binary data as {"data": "<hex>"}. The file is read once; a
-// missing, damaged or unreadable file reads as empty and is left untouched
-// until a value changes. Every change rewrites the file atomically: a
-// temporary file beside it, flushed to disk, renamed over it, and the folder
-// flushed (writeDurably, shared with the layout store). Entries of other shapes are kept as they
-// are and read as absent. A change that cannot be written still holds for the rest of the session;
-// the error says it was not saved.
+// themselves; binary data that is a JSON object or array in this library's
+// compact spelling (the global shortcut's {"keyCode": …, "modifiers": …}) as
+// that JSON value, and any other binary data as {"data": "<hex>"}. Reading
+// gives a JSON object (other than the hex form) or array back as the bytes of
+// its compact spelling; numbers, null and a malformed hex form read as absent
+// and are kept as they are. The file is read once; a missing, damaged or
+// unreadable file reads as empty and is left untouched until a value changes.
+// Every change rewrites the file atomically: a temporary file beside it,
+// flushed to disk, renamed over it, and the folder flushed (writeDurably,
+// shared with the layout store). A change that cannot be written still holds
+// for the rest of the session; the error says it was not saved.
 class FileDefaultsStore final : public DefaultsStore {
   public:
     explicit FileDefaultsStore(std::filesystem::path path,

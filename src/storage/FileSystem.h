@@ -36,21 +36,6 @@ class FileSystemError : public std::runtime_error {
 // chooses to ignore it.
 class FileSystem {
   public:
-    // The operations, as fault injection names them.
-    enum class Operation {
-        createDirectories,
-        remove,
-        link,
-        rename,
-        copy,
-        writeFile,
-        syncFile,
-        syncFolder,
-        openForLocking,
-        lockRange,
-        list,
-    };
-
     virtual ~FileSystem() = default;
 
     // Whether anything (file, folder, link) is at `path`. Never fails.

@@ -1,8 +1,10 @@
 #include "storage/LayoutSchema.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
-#include <set>
 #include <string>
+#include <unordered_map>
 
 namespace orvale::LayoutSchema {
 
@@ -114,14 +116,6 @@ void requireOpen(const SQLiteDatabase& database) {
     if (!database.isOpen()) readFailed(kClosed);
 }
 
-double date(const SQLiteStatement& row, int column, const char* what) {
-    const double value = row.real(column);
-    if (!isValidStoredDate(value)) {
-        readFailed(std::string(what) + " is not a valid date.");
-    }
-    return value;
-}
-
 }  // namespace
 
 void migrate(SQLiteDatabase& database, std::int64_t version) {
@@ -137,21 +131,39 @@ void migrate(SQLiteDatabase& database, std::int64_t version) {
 }
 
 std::unique_ptr<SQLiteDatabase> openPreflight(const StorePaths& paths) {
-    using Mode = SQLiteDatabase::OpenMode;
-    using Journal = SQLiteDatabase::JournalPolicy;
+    auto open = [&](SQLiteDatabase::OpenMode mode) {
+        return std::make_unique<SQLiteDatabase>(paths.database, mode,
+                                                SQLiteDatabase::JournalPolicy::unchanged, 1200);
+    };
+    std::unique_ptr<SQLiteDatabase> probe;
     try {
-        return std::make_unique<SQLiteDatabase>(paths.database, Mode::readOnly, Journal::unchanged,
-                                                1200);
+        probe = open(SQLiteDatabase::OpenMode::readOnly);
     } catch (const SQLiteFailure& failure) {
         if (failure.primary() == 5 || failure.primary() == 6) throw;
+        return open(SQLiteDatabase::OpenMode::readWrite);
     }
-    return std::make_unique<SQLiteDatabase>(paths.database, Mode::readWrite, Journal::unchanged,
-                                            1200);
+    try {
+        // SQLite reads the file only now. A read-only connection cannot roll
+        // back the journal of an interrupted write, and says so with code 8;
+        // any other failure is the caller's to see on its own first read.
+        probe->userVersion();
+    } catch (const SQLiteFailure& failure) {
+        if (failure.primary() != 8) return probe;
+        probe.reset();
+        return open(SQLiteDatabase::OpenMode::readWrite);
+    }
+    return probe;
 }
 
-bool isValidStoredDate(double secondsSince1970) {
-    return std::isfinite(secondsSince1970) && secondsSince1970 >= -62135596800.0 &&
-           secondsSince1970 <= 4102444800.0;
+namespace {
+
+// Finite and within 0001-01-01 … 2100-01-01 UTC.
+double date(double secondsSince1970, const char* what) {
+    if (!std::isfinite(secondsSince1970) || secondsSince1970 < -62135596800.0 ||
+        secondsSince1970 > 4102444800.0) {
+        readFailed(std::string(what) + " is not a valid date.");
+    }
+    return secondsSince1970;
 }
 
 std::uint32_t uint32(std::int64_t value, std::string_view field) {
@@ -161,159 +173,230 @@ std::uint32_t uint32(std::int64_t value, std::string_view field) {
     return static_cast<std::uint32_t>(value);
 }
 
-namespace {
+// Rows are read in one pass over each table and checked afterwards, layout by
+// layout, in the order the checks have always had: the layout's own fields,
+// its displays, then its windows, each in saved order. One pass costs a third
+// of a query per layout, whose sorting dominated.
+struct DisplayRow {
+    std::int64_t ordinal = 0;
+    std::string key;
+    std::array<std::int64_t, 4> identity{};
+    DisplaySnapshot display;
+};
 
-constexpr const char* kDisplaysQuery =
-    "SELECT display_key, vendor, model, serial, unit,\n"
-    "       frame_x, frame_y, frame_width, frame_height,\n"
-    "       visible_x, visible_y, visible_width, visible_height,\n"
-    "       pixel_width, pixel_height, scale, is_primary, frame_inferred\n"
-    "FROM displays\n"
-    "WHERE layout_id = ?\n"
-    "ORDER BY ordinal ASC";
+struct EntryRow {
+    std::int64_t ordinal = 0;
+    std::optional<Uuid> id;
+    WindowEntry entry;
+};
 
-constexpr const char* kEntriesQuery =
-    "SELECT id, bundle_id, app_name, role, subrole, hostname, display_key,\n"
-    "       rel_x, rel_y, rel_width, rel_height\n"
-    "FROM windows\n"
-    "WHERE layout_id = ?\n"
-    "ORDER BY ordinal ASC";
+// The displays and windows naming one layout identifier.
+struct Rows {
+    std::vector<DisplayRow> displays;
+    std::vector<EntryRow> entries;
+    int layouts = 0;  // how many layout rows it belongs to
+};
 
-// The per-layout loaders on statements prepared once per load and reset for
-// each layout.
-std::vector<DisplaySnapshot> readDisplays(SQLiteStatement& row, const Uuid& layoutID);
-std::vector<WindowEntry> readEntries(SQLiteStatement& row, const Uuid& layoutID,
-                                     const std::vector<DisplaySnapshot>& displays);
+struct LayoutRow {
+    std::optional<Uuid> id;
+    Layout layout;
+    double createdAt = 0;
+    double updatedAt = 0;
+    std::optional<std::int64_t> keyCode;
+    std::optional<std::int64_t> modifiers;
+    Rows* rows = nullptr;
+};
 
-}  // namespace
-
-std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
-    requireOpen(database);
-    SQLiteStatement row(database,
-                        "SELECT id, name, created_at, updated_at, automation_enabled,\n"
-                        "       automation_topology_signature, shortcut_key_code, "
-                        "shortcut_modifiers\n"
-                        "FROM layouts\n"
-                        "ORDER BY created_at ASC, name COLLATE NOCASE ASC");
-    SQLiteStatement displayRows(database, kDisplaysQuery);
-    SQLiteStatement entryRows(database, kEntriesQuery);
-    std::vector<Layout> layouts;
-    while (row.step()) {
-        Layout layout;
-        const auto id = row.text(0);
-        const auto parsed = id ? Uuid::parse(*id) : std::nullopt;
-        if (!parsed) readFailed("A layout row has an invalid identifier.");
-        layout.id = *parsed;
-        layout.name = row.text(1).value_or("");
-        layout.createdAt = Timestamp{date(row, 2, "A layout creation date")};
-        layout.updatedAt = Timestamp{date(row, 3, "A layout update date")};
-        layout.automationEnabled = row.integer(4) != 0;
-        layout.automationTopologySignature = row.text(5);
-        const bool keyMissing = row.isNull(6);
-        const bool modifiersMissing = row.isNull(7);
-        if (keyMissing != modifiersMissing) readFailed("A layout shortcut is incomplete.");
-        if (!keyMissing) {
-            Shortcut shortcut{uint32(row.integer(6), "A shortcut key code"),
-                              uint32(row.integer(7), "A shortcut modifier mask")};
-            if (!shortcut.isStorable()) {
-                readFailed("A layout shortcut is outside the supported range.");
-            }
-            layout.shortcut = shortcut;
-        }
-        layout.displays = readDisplays(displayRows, layout.id);
-        layout.entries = readEntries(entryRows, layout.id, layout.displays);
-        layouts.push_back(std::move(layout));
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+        return std::hash<std::string_view>{}(text);
     }
-    return layouts;
+};
+
+template <typename Row>
+void sortByOrdinal(std::vector<Row>& rows) {
+    auto byOrdinal = [](const Row& a, const Row& b) { return a.ordinal < b.ordinal; };
+    if (!std::is_sorted(rows.begin(), rows.end(), byOrdinal)) {
+        std::stable_sort(rows.begin(), rows.end(), byOrdinal);
+    }
 }
 
-std::vector<DisplaySnapshot> loadDisplays(SQLiteDatabase& database, const Uuid& layoutID) {
-    requireOpen(database);
-    SQLiteStatement row(database, kDisplaysQuery);
-    return readDisplays(row, layoutID);
+std::optional<std::int64_t> optionalInteger(const SQLiteStatement& row, int column) {
+    if (row.isNull(column)) return std::nullopt;
+    return row.integer(column);
 }
 
-std::vector<WindowEntry> loadEntries(SQLiteDatabase& database, const Uuid& layoutID,
-                                     const std::vector<DisplaySnapshot>& displays) {
-    requireOpen(database);
-    SQLiteStatement row(database, kEntriesQuery);
-    return readEntries(row, layoutID, displays);
+std::string text(const SQLiteStatement& row, int column) {
+    return std::string(row.view(column).value_or(""));
 }
 
-namespace {
-
-std::vector<DisplaySnapshot> readDisplays(SQLiteStatement& row, const Uuid& layoutID) {
-    row.reset();
-    row.bindText(1, layoutID.text());
+std::vector<DisplaySnapshot> checkedDisplays(std::vector<DisplayRow>& rows) {
+    sortByOrdinal(rows);
     std::vector<DisplaySnapshot> displays;
-    std::set<std::string> keys;
-    while (row.step()) {
-        DisplaySnapshot display;
+    displays.reserve(rows.size());
+    std::vector<std::string_view> keys;
+    int primaries = 0;
+    for (DisplayRow& row : rows) {
+        DisplaySnapshot& display = row.display;
         display.identity = DisplayIdentity{
-            uint32(row.integer(1), "A display vendor"), uint32(row.integer(2), "A display model"),
-            uint32(row.integer(3), "A display serial"), uint32(row.integer(4), "A display unit")};
-        const std::string key = row.text(0).value_or("");
-        if (key.empty() || key != display.identity.key()) {
+            uint32(row.identity[0], "A display vendor"), uint32(row.identity[1], "A display model"),
+            uint32(row.identity[2], "A display serial"), uint32(row.identity[3], "A display unit")};
+        if (row.key.empty() || row.key != display.identity.key()) {
             readFailed("A saved display key does not match its identity.");
         }
-        if (!keys.insert(key).second) readFailed("A layout lists the same display twice.");
-        display.frame = RectD{row.real(5), row.real(6), row.real(7), row.real(8)};
-        display.visibleFrame = RectD{row.real(9), row.real(10), row.real(11), row.real(12)};
-        display.pixelWidth = row.integer(13);
-        display.pixelHeight = row.integer(14);
-        display.scale = row.real(15);
-        display.isPrimary = row.integer(16) != 0;
-        display.frameInferred = row.integer(17) != 0;
-        if (!display.isStorable()) {
-            readFailed("A saved display has invalid geometry or resolution.");
+        if (std::find(keys.begin(), keys.end(), row.key) != keys.end()) {
+            readFailed("A layout lists the same display twice.");
         }
+        keys.push_back(row.key);
+        if (!display.isStorable())
+            readFailed("A saved display has invalid geometry or resolution.");
+        primaries += display.isPrimary ? 1 : 0;
         displays.push_back(display);
     }
-    int primaries = 0;
-    for (const DisplaySnapshot& display : displays) primaries += display.isPrimary ? 1 : 0;
     if (primaries > 1) readFailed("A layout marks more than one display as primary.");
     return displays;
 }
 
-std::vector<WindowEntry> readEntries(SQLiteStatement& row, const Uuid& layoutID,
-                                     const std::vector<DisplaySnapshot>& displays) {
-    std::set<std::string> displayKeys;
-    for (const DisplaySnapshot& display : displays) displayKeys.insert(display.key());
-    row.reset();
-    row.bindText(1, layoutID.text());
+std::vector<WindowEntry> checkedEntries(std::vector<EntryRow>& rows,
+                                        const std::vector<DisplaySnapshot>& displays) {
+    sortByOrdinal(rows);
+    std::vector<std::string> keys;
+    for (const DisplaySnapshot& display : displays) keys.push_back(display.key());
     std::vector<WindowEntry> entries;
-    std::set<Uuid> ids;
-    while (row.step()) {
-        WindowEntry entry;
-        const auto id = row.text(0);
-        const auto parsed = id ? Uuid::parse(*id) : std::nullopt;
-        if (!parsed) readFailed("A window row has an invalid identifier.");
-        entry.id = *parsed;
-        if (!ids.insert(entry.id).second) readFailed("A layout lists the same window entry twice.");
-        entry.bundleID = row.text(1).value_or("");
-        entry.appName = row.text(2).value_or("");
-        entry.role = row.text(3).value_or("");
-        entry.subrole = row.text(4).value_or("");
+    entries.reserve(rows.size());
+    for (EntryRow& row : rows) {
+        WindowEntry& entry = row.entry;
+        if (!row.id) readFailed("A window row has an invalid identifier.");
+        entry.id = *row.id;
+        for (const WindowEntry& earlier : entries) {
+            if (earlier.id == entry.id) readFailed("A layout lists the same window entry twice.");
+        }
         if (entry.bundleID.empty() || entry.appName.empty() || entry.role.empty() ||
             entry.subrole.empty()) {
             readFailed("A saved window is missing required identity fields.");
         }
-        entry.displayKey = row.text(6).value_or("");
-        if (!displayKeys.contains(entry.displayKey)) {
+        if (std::find(keys.begin(), keys.end(), entry.displayKey) == keys.end()) {
             readFailed("A saved window refers to a display that is not in the layout.");
         }
-        entry.relativeFrame = RelativeFrame{row.real(7), row.real(8), row.real(9), row.real(10)};
         if (!entry.relativeFrame.isStorable()) {
             readFailed("A saved window has invalid relative geometry.");
         }
-        auto hostname = row.text(5);
-        if (hostname && !hostname->empty()) entry.hostname = std::move(hostname);
         entries.push_back(std::move(entry));
     }
     return entries;
 }
 
+Layout checkedLayout(LayoutRow& row) {
+    if (!row.id) readFailed("A layout row has an invalid identifier.");
+    Layout& layout = row.layout;
+    layout.id = *row.id;
+    layout.createdAt = Timestamp{date(row.createdAt, "A layout creation date")};
+    layout.updatedAt = Timestamp{date(row.updatedAt, "A layout update date")};
+    if (row.keyCode.has_value() != row.modifiers.has_value()) {
+        readFailed("A layout shortcut is incomplete.");
+    }
+    if (row.keyCode) {
+        const Shortcut shortcut{uint32(*row.keyCode, "A shortcut key code"),
+                                uint32(*row.modifiers, "A shortcut modifier mask")};
+        if (!shortcut.isStorable()) readFailed("A layout shortcut is outside the supported range.");
+        layout.shortcut = shortcut;
+    }
+    // Rows shared by layouts whose identifiers differ only in letter case are copied.
+    Rows own = --row.rows->layouts > 0 ? *row.rows : std::move(*row.rows);
+    layout.displays = checkedDisplays(own.displays);
+    layout.entries = checkedEntries(own.entries, layout.displays);
+    return std::move(layout);
+}
+
 }  // namespace
+
+std::vector<Layout> loadLayouts(SQLiteDatabase& database) {
+    requireOpen(database);
+    std::vector<LayoutRow> layoutRows;
+    {
+        SQLiteStatement row(database,
+                            "SELECT id, name, created_at, updated_at, automation_enabled,\n"
+                            "       automation_topology_signature, shortcut_key_code, "
+                            "shortcut_modifiers\n"
+                            "FROM layouts\n"
+                            "ORDER BY created_at ASC, name COLLATE NOCASE ASC");
+        while (row.step()) {
+            LayoutRow& layout = layoutRows.emplace_back();
+            if (auto id = row.view(0)) layout.id = Uuid::parse(*id);
+            layout.layout.name = text(row, 1);
+            layout.createdAt = row.real(2);
+            layout.updatedAt = row.real(3);
+            layout.layout.automationEnabled = row.integer(4) != 0;
+            layout.layout.automationTopologySignature = row.text(5);
+            layout.keyCode = optionalInteger(row, 6);
+            layout.modifiers = optionalInteger(row, 7);
+        }
+    }
+    // Displays and windows belong to the layout whose identifier they name in
+    // its canonical form; rows naming none are left to the foreign-key check.
+    std::unordered_map<std::string, Rows, TextHash, std::equal_to<>> rows;
+    for (LayoutRow& layout : layoutRows) {
+        if (!layout.id) continue;
+        layout.rows = &rows[layout.id->text()];
+        ++layout.rows->layouts;
+    }
+    auto rowsOf = [&](const SQLiteStatement& row) -> Rows* {
+        auto found = rows.find(row.view(0).value_or(""));
+        return found == rows.end() ? nullptr : &found->second;
+    };
+    {
+        SQLiteStatement row(database,
+                            "SELECT layout_id, ordinal, display_key, vendor, model, serial, unit,\n"
+                            "       frame_x, frame_y, frame_width, frame_height,\n"
+                            "       visible_x, visible_y, visible_width, visible_height,\n"
+                            "       pixel_width, pixel_height, scale, is_primary, frame_inferred\n"
+                            "FROM displays");
+        while (row.step()) {
+            Rows* owner = rowsOf(row);
+            if (!owner) continue;
+            DisplayRow& display = owner->displays.emplace_back();
+            display.ordinal = row.integer(1);
+            display.key = text(row, 2);
+            for (int i = 0; i < 4; ++i) display.identity[i] = row.integer(3 + i);
+            display.display.frame = RectD{row.real(7), row.real(8), row.real(9), row.real(10)};
+            display.display.visibleFrame =
+                RectD{row.real(11), row.real(12), row.real(13), row.real(14)};
+            display.display.pixelWidth = row.integer(15);
+            display.display.pixelHeight = row.integer(16);
+            display.display.scale = row.real(17);
+            display.display.isPrimary = row.integer(18) != 0;
+            display.display.frameInferred = row.integer(19) != 0;
+        }
+    }
+    {
+        SQLiteStatement row(database,
+                            "SELECT layout_id, ordinal, id, bundle_id, app_name, role, subrole,\n"
+                            "       hostname, display_key, rel_x, rel_y, rel_width, rel_height\n"
+                            "FROM windows");
+        while (row.step()) {
+            Rows* owner = rowsOf(row);
+            if (!owner) continue;
+            EntryRow& entry = owner->entries.emplace_back();
+            entry.ordinal = row.integer(1);
+            if (auto id = row.view(2)) entry.id = Uuid::parse(*id);
+            entry.entry.bundleID = text(row, 3);
+            entry.entry.appName = text(row, 4);
+            entry.entry.role = text(row, 5);
+            entry.entry.subrole = text(row, 6);
+            if (auto hostname = row.view(7); hostname && !hostname->empty()) {
+                entry.entry.hostname = std::string(*hostname);
+            }
+            entry.entry.displayKey = text(row, 8);
+            entry.entry.relativeFrame =
+                RelativeFrame{row.real(9), row.real(10), row.real(11), row.real(12)};
+        }
+    }
+    std::vector<Layout> layouts;
+    layouts.reserve(layoutRows.size());
+    for (LayoutRow& row : layoutRows) layouts.push_back(checkedLayout(row));
+    return layouts;
+}
 
 std::vector<AppExclusion> loadExclusions(SQLiteDatabase& database) {
     requireOpen(database);
@@ -328,7 +411,7 @@ std::vector<AppExclusion> loadExclusions(SQLiteDatabase& database) {
         if (exclusion.bundleID.empty() || exclusion.appName.empty()) {
             readFailed("An exclusion row is missing its identity.");
         }
-        exclusion.createdAt = Timestamp{date(row, 2, "An exclusion date")};
+        exclusion.createdAt = Timestamp{date(row.real(2), "An exclusion date")};
         exclusions.push_back(std::move(exclusion));
     }
     return exclusions;

@@ -25,20 +25,12 @@ extern const std::string_view kSchema;
 void migrate(SQLiteDatabase& database, std::int64_t version);
 
 // Opens the existing database read-only (busy timeout 1200 ms); when that fails
-// other than by busy or locked, read-write. Throws the (second) SQLiteFailure.
+// other than by busy or locked, or when the file cannot be read without
+// writing (the journal of an interrupted write must be rolled back first),
+// read-write. Throws the (second) SQLiteFailure.
 std::unique_ptr<SQLiteDatabase> openPreflight(const StorePaths& paths);
 
 std::vector<Layout> loadLayouts(SQLiteDatabase& database);
-std::vector<DisplaySnapshot> loadDisplays(SQLiteDatabase& database, const Uuid& layoutID);
-std::vector<WindowEntry> loadEntries(SQLiteDatabase& database, const Uuid& layoutID,
-                                     const std::vector<DisplaySnapshot>& displays);
 std::vector<AppExclusion> loadExclusions(SQLiteDatabase& database);
-
-// A column value in 0 … 4294967295, else readFailed(field + " is outside the
-// valid range.").
-std::uint32_t uint32(std::int64_t value, std::string_view field);
-
-// Finite and within 0001-01-01 … 2100-01-01 UTC.
-bool isValidStoredDate(double secondsSince1970);
 
 }  // namespace orvale::LayoutSchema

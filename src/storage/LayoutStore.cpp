@@ -2,11 +2,13 @@
 
 #include <chrono>
 #include <set>
+#include <utility>
 
 #include "model/LayoutName.h"
 #include "model/Topology.h"
 #include "storage/LayoutSchema.h"
-#include "storage/StoreOpening.h"
+#include "storage/ResetMarker.h"
+#include "storage/StoreReset.h"
 
 namespace orvale {
 namespace {
@@ -62,18 +64,16 @@ void bindShortcut(SQLiteStatement& statement, int index, const std::optional<Sho
 
 }  // namespace
 
-LayoutStore::LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
-                         std::unique_ptr<SQLiteDatabase> database, StoreServices services)
+LayoutStore::LayoutStore(StorePaths paths, StoreServices services,
+                         std::unique_ptr<SQLiteDatabase> database,
+                         std::optional<StorageNotice> notice, std::optional<StoreContent> verified)
     : paths_(std::move(paths)),
       notice_(std::move(notice)),
       database_(std::move(database)),
-      services_(std::move(services)) {}
+      services_(std::move(services)),
+      verified_(std::move(verified)) {}
 
 LayoutStore::~LayoutStore() = default;
-
-StorageOpenResult LayoutStore::open(const StorePaths& paths, StoreServices services) {
-    return StoreOpening::open(paths, std::move(services));
-}
 
 bool LayoutStore::layoutExists(const Uuid& id) {
     SQLiteStatement statement(*database_, "SELECT 1 FROM layouts WHERE id = ? LIMIT 1");
@@ -81,18 +81,17 @@ bool LayoutStore::layoutExists(const Uuid& id) {
     return statement.step();
 }
 
-bool LayoutStore::layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding) {
-    if (!excluding) {
-        SQLiteStatement statement(*database_,
-                                  "SELECT 1 FROM layouts WHERE name = ? COLLATE NOCASE LIMIT 1");
-        statement.bindText(1, name);
-        return statement.step();
+bool LayoutStore::layoutNameTaken(const std::string& name, const std::optional<Uuid>& excluding) {
+    // SQLite's NOCASE folds ASCII only, so the names are compared here; a
+    // scan of every name is well under a millisecond at a thousand layouts.
+    const std::string folded = foldedLayoutName(name);
+    const std::string skipped = excluding ? excluding->text() : std::string();
+    SQLiteStatement names(*database_, "SELECT id, name FROM layouts");
+    while (names.step()) {
+        if (excluding && names.text(0) == skipped) continue;
+        if (foldedLayoutName(names.text(1).value_or("")) == folded) return true;
     }
-    SQLiteStatement statement(
-        *database_, "SELECT 1 FROM layouts WHERE name = ? COLLATE NOCASE AND id != ? LIMIT 1");
-    statement.bindText(1, name);
-    statement.bindText(2, excluding->text());
-    return statement.step();
+    return false;
 }
 
 void LayoutStore::insertDisplays(const std::vector<DisplaySnapshot>& displays,
@@ -151,11 +150,15 @@ void LayoutStore::insertEntries(const std::vector<WindowEntry>& entries, const U
 
 std::vector<Layout> LayoutStore::loadLayouts() {
     std::lock_guard lock(mutex_);
+    if (verified_ && verified_->layouts) return *std::exchange(verified_->layouts, std::nullopt);
     return LayoutSchema::loadLayouts(*database_);
 }
 
 std::vector<AppExclusion> LayoutStore::loadExclusions() {
     std::lock_guard lock(mutex_);
+    if (verified_ && verified_->exclusions) {
+        return *std::exchange(verified_->exclusions, std::nullopt);
+    }
     return LayoutSchema::loadExclusions(*database_);
 }
 
@@ -168,10 +171,9 @@ Layout LayoutStore::createLayout(std::string_view name,
     if (normalized.empty()) throw StorageError::invalidName();
     if (entries.empty()) throw StorageError::emptyLayout();
     validateForWrite(displays, entries);
-    return inImmediateTransaction(*database_, [&] {
-        if (layoutNameExists(normalized, std::nullopt)) {
+    return write([&] {
+        if (layoutNameTaken(normalized, std::nullopt))
             throw StorageError::duplicateName(normalized);
-        }
         Layout layout;
         layout.id = Uuid::generate();
         layout.name = normalized;
@@ -205,7 +207,7 @@ bool LayoutStore::replaceLayoutContent(const Uuid& id, const std::vector<Display
     validateForWrite(displays, entries);
     const std::string signature = Topology::signature(displays);
     const std::string text = id.text();
-    return inImmediateTransaction(*database_, [&] {
+    return write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         bool removeLink = false;
         {
@@ -244,9 +246,19 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
     std::lock_guard lock(mutex_);
     const std::string normalized = normalizedLayoutName(name);
     if (normalized.empty()) throw StorageError::invalidName();
-    inImmediateTransaction(*database_, [&] {
-        if (!layoutExists(id)) throw StorageError::layoutNotFound();
-        if (layoutNameExists(normalized, id)) throw StorageError::duplicateName(normalized);
+    write([&] {
+        std::optional<std::string> current;
+        {
+            SQLiteStatement select(*database_, "SELECT name FROM layouts WHERE id = ?");
+            select.bindText(1, id.text());
+            if (!select.step()) throw StorageError::layoutNotFound();
+            current = select.text(0);
+        }
+        // Keeping a name stays possible beside one that folds alike, which
+        // older versions let in.
+        if (current != normalized && layoutNameTaken(normalized, id)) {
+            throw StorageError::duplicateName(normalized);
+        }
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET name = ?, updated_at = ? WHERE id = ?");
         update.bindText(1, normalized);
@@ -258,7 +270,7 @@ void LayoutStore::renameLayout(const Uuid& id, std::string_view name) {
 
 void LayoutStore::deleteLayout(const Uuid& id) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement remove(*database_, "DELETE FROM layouts WHERE id = ?");
         remove.bindText(1, id.text());
@@ -269,7 +281,7 @@ void LayoutStore::deleteLayout(const Uuid& id) {
 void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
     std::lock_guard lock(mutex_);
     const std::string layout = layoutID.text();
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(layoutID)) throw StorageError::layoutNotFound();
         {
             SQLiteStatement count(*database_, "SELECT COUNT(*) FROM windows WHERE layout_id = ?");
@@ -307,7 +319,7 @@ void LayoutStore::removeEntry(const Uuid& layoutID, const Uuid& entryID) {
 
 void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& shortcut) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET shortcut_key_code = ?, shortcut_modifiers = ?, "
@@ -322,7 +334,7 @@ void LayoutStore::updateShortcut(const Uuid& id, const std::optional<Shortcut>& 
 void LayoutStore::updateAutomation(const Uuid& id, bool enabled,
                                    const std::optional<std::string>& signature) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(*database_,
                                "UPDATE layouts SET automation_enabled = ?, "
@@ -341,7 +353,7 @@ void LayoutStore::reassociateAutomation(const Uuid& id,
     std::lock_guard lock(mutex_);
     validateForWrite(displays, {});
     const std::string text = id.text();
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         if (!layoutExists(id)) throw StorageError::layoutNotFound();
         SQLiteStatement update(
             *database_,
@@ -376,7 +388,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
     if (bundleID.empty() || appName.empty()) {
         throw StorageError::writeFailed("An app identity is required.");
     }
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         SQLiteStatement insert(*database_,
                                "INSERT INTO exclusions (bundle_id, app_name, created_at)\n"
                                "VALUES (?, ?, ?)\n"
@@ -390,7 +402,7 @@ void LayoutStore::addExclusion(std::string_view bundleID, std::string_view appNa
 
 void LayoutStore::removeExclusion(std::string_view bundleID) {
     std::lock_guard lock(mutex_);
-    inImmediateTransaction(*database_, [&] {
+    write([&] {
         SQLiteStatement remove(*database_, "DELETE FROM exclusions WHERE bundle_id = ?");
         remove.bindText(1, bundleID);
         remove.run();
@@ -399,12 +411,13 @@ void LayoutStore::removeExclusion(std::string_view bundleID) {
 
 std::filesystem::path LayoutStore::backupNow() {
     std::lock_guard lock(mutex_);
-    return StoreOpening::backupNow(*this);
+    return backUpLiveDatabase(paths_, *services_.fileSystem, *database_);
 }
 
 std::optional<std::string> LayoutStore::resetDatabase() {
     std::lock_guard lock(mutex_);
-    return StoreOpening::resetDatabase(*this);
+    verified_.reset();
+    return resetLiveDatabase(paths_, services_, *database_);
 }
 
 }  // namespace orvale

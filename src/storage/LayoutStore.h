@@ -1,38 +1,27 @@
 #pragma once
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "model/Clock.h"
 #include "model/Layout.h"
-#include "storage/FileSystem.h"
 #include "storage/SQLite.h"
+#include "storage/StorageNotice.h"
 #include "storage/StorePaths.h"
+#include "storage/StoreServices.h"
 
 namespace orvale {
 
-// Shown once to the user after opening, when opening changed something.
-struct StorageNotice {
-    std::string title;
-    std::string message;
-    std::optional<std::string> details;
-
-    bool operator==(const StorageNotice&) const = default;
-};
-
-// What the store reaches outside the database through: the file system and the
-// clock.
-struct StoreServices {
-    std::shared_ptr<FileSystem> fileSystem = posixFileSystem();
-    std::reference_wrapper<Clock> clock = systemClock();
-};
-
 class LayoutStore;
+
+// What a strict load read from a database, each part taken at most once.
+struct StoreContent {
+    std::optional<std::vector<Layout>> layouts;
+    std::optional<std::vector<AppExclusion>> exclusions;
+};
 
 struct StorageOpenResult {
     std::unique_ptr<LayoutStore> store;
@@ -55,7 +44,18 @@ class LayoutStore {
     // backup in place of a damaged file, or a clean slate with the damaged files
     // kept aside; adopts the previous name's folder. Nothing else may touch the
     // files while it runs.
+    // Defined with the steps it runs, in StoreOpening.cpp.
     static StorageOpenResult open(const StorePaths& paths, StoreServices services = {});
+
+    // A store over `database`, an open and checked live connection to
+    // `paths.database`: what the last step of opening (StoreOpening.h) hands
+    // over. `notice` is what opening has to tell the user; `verified` what it
+    // has just loaded strictly from the same file, which the first
+    // loadLayouts and loadExclusions return instead of reading again unless a
+    // change comes first.
+    LayoutStore(StorePaths paths, StoreServices services, std::unique_ptr<SQLiteDatabase> database,
+                std::optional<StorageNotice> notice = std::nullopt,
+                std::optional<StoreContent> verified = std::nullopt);
 
     ~LayoutStore();
     LayoutStore(const LayoutStore&) = delete;
@@ -93,14 +93,18 @@ class LayoutStore {
     std::optional<std::string> resetDatabase();
 
   private:
-    friend class StoreOpening;
-
-    LayoutStore(StorePaths paths, std::optional<StorageNotice> notice,
-                std::unique_ptr<SQLiteDatabase> database, StoreServices services);
-
     double now() const { return services_.clock.get().wallTime().secondsSince1970; }
+    // Runs `body` as one change: in a "BEGIN IMMEDIATE" transaction, after
+    // which what opening loaded no longer holds.
+    template <typename Body>
+    auto write(Body body) -> decltype(body()) {
+        verified_.reset();
+        return inImmediateTransaction(*database_, body);
+    }
     bool layoutExists(const Uuid& id);
-    bool layoutNameExists(const std::string& name, const std::optional<Uuid>& excluding);
+    // Whether a layout other than `excluding` has a name equal to `name` under
+    // Unicode case folding. Read inside the writing transaction.
+    bool layoutNameTaken(const std::string& name, const std::optional<Uuid>& excluding);
     void insertDisplays(const std::vector<DisplaySnapshot>& displays, const Uuid& layoutID);
     void insertEntries(const std::vector<WindowEntry>& entries, const Uuid& layoutID);
 
@@ -109,6 +113,7 @@ class LayoutStore {
     std::optional<StorageNotice> notice_;
     std::unique_ptr<SQLiteDatabase> database_;
     StoreServices services_;
+    std::optional<StoreContent> verified_;
 };
 
 }  // namespace orvale

@@ -15,13 +15,13 @@ constexpr const char* kClosed = "The database is closed.";
 int flagsFor(SQLiteDatabase::OpenMode mode) {
     switch (mode) {
         case SQLiteDatabase::OpenMode::readOnly:
-            return SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
+            return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
         case SQLiteDatabase::OpenMode::readWrite:
-            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
         case SQLiteDatabase::OpenMode::readWriteCreate:
-            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
+            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     }
-    return SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
+    return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
 }
 
 SQLiteFailure failureOf(sqlite3* handle) {
@@ -118,9 +118,9 @@ void SQLiteDatabase::backup(const std::filesystem::path& destination) {
         throw FileSystemError("deleting", destination, errno);
     }
     sqlite3* target = nullptr;
-    const int opened = sqlite3_open_v2(
-        destination.c_str(), &target,
-        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int opened =
+        sqlite3_open_v2(destination.c_str(), &target,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (opened != SQLITE_OK || !target) {
         std::string detail =
             target ? sqlite3_errmsg(target) : "Unable to open the backup destination.";
@@ -207,11 +207,16 @@ bool SQLiteStatement::isNull(int column) const {
 }
 
 std::optional<std::string> SQLiteStatement::text(int column) const {
-    if (isNull(column)) return std::nullopt;
+    if (auto text = view(column)) return std::string(*text);
+    return std::nullopt;
+}
+
+std::optional<std::string_view> SQLiteStatement::view(int column) const {
     const auto* bytes = sqlite3_column_text(statement_, column);
-    const int size = sqlite3_column_bytes(statement_, column);
-    if (!bytes) return std::string();
-    return std::string(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size));
+    // Without text, the value is NULL (or SQLite ran out of memory).
+    if (!bytes) return isNull(column) ? std::nullopt : std::optional(std::string_view());
+    return std::string_view(reinterpret_cast<const char*>(bytes),
+                            static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
 }
 
 double SQLiteStatement::real(int column) const {

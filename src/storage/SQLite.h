@@ -14,10 +14,11 @@ struct sqlite3_stmt;
 
 namespace orvale {
 
-// One connection to a SQLite database file, in SQLite's serialized (full
-// mutex) mode. Uniquely owned; the connection closes when the object goes away
-// or on `close()`, after which every call fails with "The database is closed.".
-// This layer adds no locking of its own: its owner serializes its use.
+// One connection to a SQLite database file. Uniquely owned; the connection
+// closes when the object goes away or on `close()`, after which every call
+// fails with "The database is closed.". Neither this layer nor SQLite locks
+// (the connection is in SQLite's multi-thread mode): its owner serializes the
+// use of a connection and of its statements.
 class SQLiteDatabase {
   public:
     enum class OpenMode { readOnly, readWrite, readWriteCreate };
@@ -93,6 +94,8 @@ class SQLiteStatement {
     bool isNull(int column) const;
     // A NULL column is absent.
     std::optional<std::string> text(int column) const;
+    // The same without a copy, valid until the next step, reset or column call.
+    std::optional<std::string_view> view(int column) const;
     double real(int column) const;
     std::int64_t integer(int column) const;
 

@@ -1,39 +1,26 @@
 #pragma once
 
-#include <filesystem>
-#include <optional>
-#include <string>
-
 #include "storage/LayoutStore.h"
 
 namespace orvale {
 
-// The decision procedure of LayoutStore::open and the file work around it:
-// recovery with preserved damaged sets, the recovery lock, verified backups,
-// the reset marker and the reset. Internal to the storage library;
-// LayoutStore is its only caller. Every failure path leaves the live file set
-// unchanged or restored to its previous names, and deletes temporary and
-// candidate files.
-class StoreOpening {
-  public:
-    static StorageOpenResult open(const StorePaths& paths, StoreServices services);
-    // A store on an open live connection.
-    static StorageOpenResult makeStore(const StorePaths& paths, StoreServices services,
-                                       std::optional<StorageNotice> notice,
-                                       std::unique_ptr<SQLiteDatabase> database);
-    static std::filesystem::path backupNow(LayoutStore& store);
-    static std::optional<std::string> resetDatabase(LayoutStore& store);
-
-    // A verified, atomic replacement of `destination` with a copy of `source`
-    // in a single self-contained file (journal mode DELETE).
-    static void makeBackup(FileSystem& fileSystem, SQLiteDatabase& source,
-                           const std::filesystem::path& destination);
-
-    // "Orvale.corrupt-" stamp: the time in internet date-time form with
-    // milliseconds in UTC, every ":" and "." replaced by "-".
-    static std::string recoveryStamp(Timestamp time);
-    // Internet date-time form in whole seconds, e.g. 2026-01-31T09:15:02Z.
-    static std::string internetDateTime(Timestamp time);
-};
+// LayoutStore::open, as a sequence of steps over the file system, the SQLite
+// layer and LayoutStore's public constructor:
+//  1. the store folder is created if missing;
+//  2. the previous name's folder is adopted when there is no database yet
+//     (StoreAdoption.h); still without one, an empty library is created;
+//  3. a read-only probe reads the file's version: a newer one is refused and
+//     left unchanged; then SQLite's quick check;
+//  4. a current file must load strictly and pass the foreign-key check (a
+//     failure that is not damage is raised and the file left as it is); what
+//     was loaded is handed to the store for its first load; an older file is
+//     first backed up (StoreBackup.h);
+//  5. the live connection opens; an older file is checked, upgraded and
+//     checked again;
+//  6. damage found at any step hands over to recovery (StoreRecovery.h);
+//  7. a reset still waiting for its backup gets it (StoreReset.h).
+// Nothing else may touch the files while it runs. Throws StorageError (or
+// SQLiteFailure for a failing check of a freshly created file).
+StorageOpenResult openLayoutStore(const StorePaths& paths, StoreServices services);
 
 }  // namespace orvale

@@ -3,134 +3,118 @@
 #include <gtest/gtest.h>
 
 #include "model/Preferences.h"
+#include "support/FaultInjectingFileSystem.h"
 #include "support/TemporaryFolder.h"
 
 namespace orvale {
 namespace {
 
+using nlohmann::json;
 using testing::readFile;
 using testing::TemporaryFolder;
 using testing::writeFile;
+
+Bytes bytes(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
 
 class FileDefaultsStoreTest : public ::testing::Test {
   protected:
     TemporaryFolder folder;
     std::filesystem::path path = folder / "Orvale" / "preferences.json";
-
-    std::vector<std::filesystem::path> folderContents() const {
-        std::vector<std::filesystem::path> names;
-        for (const auto& item : std::filesystem::directory_iterator(path.parent_path())) {
-            names.push_back(item.path().filename());
-        }
-        return names;
-    }
 };
 
-TEST_F(FileDefaultsStoreTest, ValuesSurviveAReopenWithTheirTypes) {
-    const Bytes data = {0x00, 0x7B, 0xFF, 0x10};
+TEST_F(FileDefaultsStoreTest, ValuesComeBackFromTheFileAndJsonStaysJson) {
+    const std::vector<std::pair<DefaultsValue, json>> cases = {
+        {false, false},
+        {std::string("Desk “A”"), "Desk “A”"},
+        {bytes(R"({"keyCode":18,"modifiers":4352})"), {{"keyCode", 18}, {"modifiers", 4352}}},
+        {bytes("[1,2]"), {1, 2}},
+        {Bytes{0x00, 0x7B, 0xFF, 0x10}, {{"data", "007bff10"}}},
+        {Bytes{}, {{"data", ""}}},
+        // JSON that would read back as something else, or not byte for byte.
+        {bytes("true"), {{"data", "74727565"}}},
+        {bytes(R"({"data":"00"})"), {{"data", "7b2264617461223a223030227d"}}},
+        {bytes(R"({ "a": 1 })"), {{"data", "7b202261223a2031207d"}}},
+    };
     {
         FileDefaultsStore store(path);
-        store.set("flag", false);
-        store.set("name", std::string("Desk “A”"));
-        store.set("data", data);
-        store.set("empty", Bytes{});
+        for (std::size_t i = 0; i < cases.size(); ++i) store.set(std::to_string(i), cases[i].first);
     }
+    const json file = json::parse(readFile(path));
     FileDefaultsStore reopened(path);
-    EXPECT_EQ(reopened.value("flag"), DefaultsValue(false));
-    EXPECT_EQ(reopened.value("name"), DefaultsValue(std::string("Desk “A”")));
-    EXPECT_EQ(reopened.value("data"), DefaultsValue(data));
-    EXPECT_EQ(reopened.value("empty"), DefaultsValue(Bytes{}));
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        EXPECT_EQ(file[std::to_string(i)], cases[i].second) << i;
+        EXPECT_EQ(reopened.value(std::to_string(i)), cases[i].first) << i;
+    }
     EXPECT_FALSE(reopened.value("missing"));
-    // Only the file itself is left: no temporary files.
-    EXPECT_EQ(folderContents(), std::vector<std::filesystem::path>{"preferences.json"});
+    reopened.remove("0");
+    EXPECT_FALSE(FileDefaultsStore(path).value("0"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
 }
 
-TEST_F(FileDefaultsStoreTest, RemovalIsWrittenAndRemovingNothingWritesNothing) {
-    {
-        FileDefaultsStore store(path);
-        store.set("a", true);
-        store.set("b", true);
-        store.remove("a");
-    }
-    FileDefaultsStore reopened(path);
-    EXPECT_FALSE(reopened.value("a"));
-    EXPECT_TRUE(reopened.value("b"));
-
-    const std::filesystem::path untouched = folder / "never" / "preferences.json";
-    FileDefaultsStore empty(untouched);
-    empty.remove("a");
-    EXPECT_FALSE(std::filesystem::exists(untouched.parent_path()));
-}
-
-TEST_F(FileDefaultsStoreTest, DamagedFileReadsAsDefaultsAndIsKeptUntilAChange) {
-    const std::string garbage = "{\"appearance\": \"dark\", \x01\x02 truncated";
-    writeFile(path, garbage);
-    {
-        FileDefaultsStore store(path);
-        Preferences preferences(store);
-        EXPECT_EQ(preferences.appearance(), AppearancePreference::system);
-        EXPECT_TRUE(preferences.restoreFlashEnabled());
-        preferences.reset();  // nothing to remove: nothing written
-    }
-    EXPECT_EQ(readFile(path), garbage);
-
-    FileDefaultsStore store(path);
-    Preferences(store).setAppearance(AppearancePreference::light);
-    EXPECT_EQ(Preferences(*std::make_unique<FileDefaultsStore>(path)).appearance(),
-              AppearancePreference::light);
-}
-
-TEST_F(FileDefaultsStoreTest, MalformedEntriesReadAsAbsentAndAreKept) {
-    writeFile(path, R"({"restoreFlashEnabled": 0, "globalShortcut": {"data": "7b2"},
-                       "highlightColor": null, "nested": {"data": 12}, "list": [1, 2]})");
+TEST_F(FileDefaultsStoreTest, OldHexEntriesAreReadAndMalformedOnesReadAsAbsentAndAreKept) {
+    writeFile(path, R"({"globalShortcut": {"data": "7b226b6579436f6465223a31382c226d6f646966)"
+                    R"(69657273223a343335327d"}, "restoreFlashEnabled": 0,
+                       "highlightColor": null, "broken": {"data": "7b2"}, "odd": {"data": 12}})");
     FileDefaultsStore store(path);
     Preferences preferences(store);
+    EXPECT_EQ(preferences.globalShortcut(), (Shortcut{18, 4352}));
     EXPECT_TRUE(preferences.restoreFlashEnabled());
-    EXPECT_FALSE(preferences.globalShortcut());
     EXPECT_EQ(preferences.highlightColor(), HighlightColor::blue);
-    EXPECT_FALSE(store.value("nested"));
-    EXPECT_FALSE(store.value("list"));
+    EXPECT_FALSE(store.value("broken"));
+    EXPECT_FALSE(store.value("odd"));
 
     preferences.setAutomationEnabled(true);
-    const nlohmann::json written = nlohmann::json::parse(readFile(path));
-    EXPECT_EQ(written["list"], nlohmann::json::array({1, 2}));
+    const json written = json::parse(readFile(path));
     EXPECT_EQ(written["restoreFlashEnabled"], 0);
+    EXPECT_EQ(written["odd"], json({{"data", 12}}));
     EXPECT_EQ(written["automationEnabled"], true);
 }
 
-TEST_F(FileDefaultsStoreTest, NonObjectAndUnreadableFilesReadAsEmpty) {
-    writeFile(path, "[1, 2, 3]");
-    EXPECT_FALSE(FileDefaultsStore(path).value("0"));
+TEST_F(FileDefaultsStoreTest, DamagedOrUnreadableFilesReadAsDefaultsAndAreKeptUntilAChange) {
+    for (const std::string garbage : {"{\"appearance\": \"dark\", \x01\x02 truncated", "[1, 2]"}) {
+        writeFile(path, garbage);
+        {
+            FileDefaultsStore store(path);
+            Preferences preferences(store);
+            EXPECT_EQ(preferences.appearance(), AppearancePreference::system);
+            preferences.reset();  // nothing to remove: nothing written
+        }
+        EXPECT_EQ(readFile(path), garbage);
+        FileDefaultsStore store(path);
+        Preferences(store).setAppearance(AppearancePreference::light);
+        FileDefaultsStore reopened(path);
+        EXPECT_EQ(Preferences(reopened).appearance(), AppearancePreference::light);
+    }
     std::filesystem::remove(path);
     std::filesystem::create_directories(path);  // a folder where the file should be
-    FileDefaultsStore store(path);
-    EXPECT_FALSE(store.value("appearance"));
+    EXPECT_FALSE(FileDefaultsStore(path).value("appearance"));
 }
 
-TEST_F(FileDefaultsStoreTest, AFailedWriteNamesTheFileAndKeepsTheChangeForTheSession) {
-    writeFile(folder / "blocked", "a file where the folder should be");
-    const std::filesystem::path blocked = folder / "blocked" / "preferences.json";
-    FileDefaultsStore store(blocked);
-    try {
-        store.set("automationEnabled", true);
-        FAIL() << "the write should fail";
-    } catch (const PreferencesError& error) {
-        EXPECT_NE(std::string(error.what()).find(blocked.string()), std::string::npos)
-            << error.what();
+// The file is replaced atomically: a failed rename keeps the old one, a failed
+// folder flush is reported though the new one is in place; no temporary stays,
+// and the change holds for the rest of the session.
+TEST_F(FileDefaultsStoreTest, AFailedWriteIsReportedAndLeavesNoTemporary) {
+    FileDefaultsStore(path).set("automationEnabled", false);
+    for (testing::Op op :
+         {testing::Op::createDirectories, testing::Op::rename, testing::Op::syncFolder}) {
+        auto files = std::make_shared<testing::FaultInjectingFileSystem>();
+        files->fail(op);
+        FileDefaultsStore store(path, files);
+        try {
+            store.set("automationEnabled", true);
+            ADD_FAILURE() << "the write should fail";
+        } catch (const PreferencesError& error) {
+            EXPECT_EQ(error.what(), "Orvale couldn’t save its settings to “" + path.string() +
+                                        "” (injected: Input/output error).");
+        }
+        EXPECT_EQ(store.value("automationEnabled"), DefaultsValue(true));
+        EXPECT_EQ(FileDefaultsStore(path).value("automationEnabled"),
+                  DefaultsValue(op == testing::Op::syncFolder));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
+        FileDefaultsStore(path).set("automationEnabled", false);
     }
-    EXPECT_EQ(store.value("automationEnabled"), DefaultsValue(true));
-}
-
-TEST_F(FileDefaultsStoreTest, ShortcutBytesAreStoredAsTheJsonObject) {
-    FileDefaultsStore store(path);
-    Preferences(store).setGlobalShortcut(Shortcut{8, 4352});
-    const auto stored = store.value(Preferences::Keys::globalShortcut);
-    ASSERT_TRUE(stored);
-    const Bytes& data = std::get<Bytes>(*stored);
-    EXPECT_EQ(nlohmann::json::parse(data.begin(), data.end()),
-              (nlohmann::json{{"keyCode", 8}, {"modifiers", 4352}}));
-    EXPECT_EQ(Preferences(*std::make_unique<FileDefaultsStore>(path)).globalShortcut(),
-              (Shortcut{8, 4352}));
 }
 
 }  // namespace

@@ -1,33 +1,24 @@
+// Opening, upgrades, recovery, adoption, backups and the reset: every path with
+// an outcome of its own, and every failure's exact text.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "storage/LayoutSchema.h"
-#include "storage/LayoutStore.h"
-#include "storage/StoreOpening.h"
+#include "support/SQLiteDiskShim.h"
 #include "support/StoreFixtures.h"
 
 namespace orvale {
 namespace {
 
 using namespace orvale::testing;
-using Kind = StorageError::Kind;
-using Op = FileSystem::Operation;
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
-const std::string kGarbage = std::string(4096, 'g');
+const std::string kGarbage(4096, 'g');
 const std::string kPreserved = "Orvale.corrupt-2026-01-01T00-00-00-250Z.sqlite";
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// The journal mode recorded in a file's header: 1 rollback (DELETE), 2 WAL.
-int headerJournalMode(const fs::path& path) {
-    const std::string bytes = readFile(path);
-    return bytes.size() > 19 ? bytes[18] : -1;
-}
+const Names kLive{"Orvale.backup.sqlite", "Orvale.sqlite"};
 
 std::size_t layoutCount(const fs::path& path) {
     SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readOnly,
@@ -35,494 +26,414 @@ std::size_t layoutCount(const fs::path& path) {
     return LayoutSchema::loadLayouts(database).size();
 }
 
-StorageError openFailure(StoreHarness& harness) {
-    try {
-        harness.open();
-    } catch (const StorageError& error) {
-        return error;
+// A version-1 file (without the display frames and frame_inferred) holding
+// one linked layout.
+void writeVersion1(const fs::path& path) {
+    std::string schema(LayoutSchema::kSchema);
+    for (std::string part : {"    frame_inferred INTEGER NOT NULL DEFAULT 1,\n",
+                             ",\n    CHECK (frame_inferred IN (0, 1))",
+                             "    CHECK (frame_width > 0 AND frame_height > 0),\n"}) {
+        schema.erase(schema.find(part), part.size());
     }
-    ADD_FAILURE() << "open should fail";
-    return StorageError::readFailed("no failure");
+    for (std::string column : {"x", "y", "width", "height"}) {
+        const std::string part = "    frame_" + column + " REAL NOT NULL,\n";
+        schema.erase(schema.find(part), part.size());
+    }
+    const std::string id = Uuid::generate().text();
+    fs::create_directories(path.parent_path());
+    rawSQL(path,
+           schema + "PRAGMA user_version = 1; INSERT INTO layouts VALUES ('" + id +
+               "', 'Old', 0, 0, 1, 'sig', NULL, NULL); INSERT INTO displays VALUES ('" + id +
+               "', '1552-41004-7', 0, 1552, 41004, 7, 0, 0, 25, 1440, 875, 2880, 1800, 2, 1);");
+}
+
+// Two layouts, a backup of them, and then a damaged database.
+void damageWithGoodBackup(StoreHarness& harness) {
+    harness.addLayouts(2);
+    harness.open().store->backupNow();
+    writeFile(harness.paths.database, kGarbage);
 }
 
 class StoreOpeningTest : public ::testing::Test {
   protected:
-    // Two layouts, a backup of them, and then a damaged database.
-    void damageWithGoodBackup() {
-        harness.addLayouts(2);
-        harness.open().store->backupNow();
-        writeFile(harness.paths.database, kGarbage);
+    // The notice opening shows, as "title|message|details", or the failure.
+    std::string opening() {
+        try {
+            const auto notice = harness.open().notice;
+            return notice
+                       ? notice->title + "|" + notice->message + "|" + notice->details.value_or("")
+                       : "";
+        } catch (const StorageError& error) {
+            return error.what();
+        }
     }
 
     StoreHarness harness;
+    SQLiteDiskShim shim{*harness.files};
 };
 
-TEST_F(StoreOpeningTest, FirstOpenCreatesTheFolderAndAVersion3File) {
-    auto result = harness.open();
-    EXPECT_FALSE(result.notice);
-    EXPECT_EQ(result.paths, harness.paths);
-    EXPECT_TRUE(result.store->loadLayouts().empty());
-    result.store.reset();
-    EXPECT_EQ(harness.fileNames(), std::vector<std::string>{"Orvale.sqlite"});
-    EXPECT_EQ(rawUserVersion(harness.paths.database), 3);
-}
+struct OpeningCase {
+    std::string name;
+    std::function<void(StoreHarness&)> setUp;
+    std::string outcome;  // "{dir}", "{db}", "{backup}" and "{previous}" stand for the paths
+    std::optional<Names> files = std::nullopt;  // the store folder afterwards
+};
 
-TEST_F(StoreOpeningTest, AFolderThatCannotBeCreatedIsReported) {
-    harness.files->fail(Op::createDirectories, "", EACCES);
-    const StorageError error = openFailure(harness);
-    EXPECT_EQ(error.kind(), Kind::storageUnavailable);
-    EXPECT_EQ(error.detail(),
-              "Couldn’t create " + harness.paths.directory.string() + ". Permission denied");
-}
+class OpeningTest : public StoreOpeningTest, public ::testing::WithParamInterface<OpeningCase> {};
 
-TEST_F(StoreOpeningTest, StorePathsFollowTheDataHome) {
-    const auto paths =
-        StorePaths::forEnvironment([](const char* name) -> std::optional<std::string> {
-            if (std::string_view(name) == "XDG_DATA_HOME") return "/data";
-            return std::nullopt;
-        });
-    ASSERT_TRUE(paths);
-    EXPECT_EQ(paths->database, "/data/Orvale/Orvale.sqlite");
-    EXPECT_EQ(paths->backup, "/data/Orvale/Orvale.backup.sqlite");
-    EXPECT_EQ(paths->resetMarker, "/data/Orvale/Orvale.reset-pending");
-    EXPECT_EQ(paths->legacyDirectory(), "/data/layouts");
-    const auto home =
-        StorePaths::forEnvironment([](const char* name) -> std::optional<std::string> {
-            if (std::string_view(name) == "HOME") return "/home/u";
-            return std::nullopt;
-        });
-    EXPECT_EQ(home->directory, "/home/u/.local/share/Orvale");
-}
-
-void writeOldVersion(const fs::path& path, int version) {
-    std::string schema(LayoutSchema::kSchema);
-    schema.replace(schema.find("    frame_inferred INTEGER NOT NULL DEFAULT 1,\n"), 47, "");
-    schema.replace(schema.find("    CHECK (frame_inferred IN (0, 1))\n"), 37, "");
-    schema.replace(schema.find("CHECK (is_primary IN (0, 1)),"), 29,
-                   "CHECK (is_primary IN (0, 1))");
-    const std::string id = Uuid::generate().text();
-    std::string displayRow = "'" + id + "', '1552-41004-7', 0, 1552, 41004, 7, 0, ";
-    if (version == 1) {
-        for (const char* column :
-             {"    frame_x REAL NOT NULL,\n", "    frame_y REAL NOT NULL,\n",
-              "    frame_width REAL NOT NULL,\n", "    frame_height REAL NOT NULL,\n",
-              "    CHECK (frame_width > 0 AND frame_height > 0),\n"}) {
-            schema.erase(schema.find(column), std::string(column).size());
+TEST_P(OpeningTest, ShowsItsOutcomeAndChangesNoLiveFileWhenItFails) {
+    GetParam().setUp(harness);
+    const std::string before = readFile(harness.paths.database);
+    std::string expected = GetParam().outcome;
+    for (const auto& [token, path] : {std::pair{"{dir}", harness.paths.directory},
+                                      {"{db}", harness.paths.database},
+                                      {"{backup}", harness.paths.backup},
+                                      {"{previous}", harness.paths.legacyDirectory()}}) {
+        for (auto at = expected.find(token); at != std::string::npos; at = expected.find(token)) {
+            expected.replace(at, std::string(token).size(), path.string());
         }
-    } else {
-        displayRow += "0, 0, 1440, 900, ";
     }
-    displayRow += "0, 25, 1440, 875, 2880, 1800, 2, 1";
-    fs::create_directories(path.parent_path());
-    rawSQL(path, schema + "PRAGMA user_version = " + std::to_string(version) +
-                     ";INSERT INTO layouts VALUES ('" + id +
-                     "', 'Old', 0, 0, 1, 'sig', NULL, NULL);" + "INSERT INTO displays VALUES (" +
-                     displayRow + ");");
-}
-
-TEST_F(StoreOpeningTest, Version1IsBackedUpThenUpgradedWithANotice) {
-    writeOldVersion(harness.paths.database, 1);
-    auto result = harness.open();
-    ASSERT_TRUE(result.notice);
-    EXPECT_EQ(*result.notice,
-              (StorageNotice{"Display links refreshed",
-                             "Re-link your layouts in Layout details to keep display automation "
-                             "working.",
-                             std::nullopt}));
-    const auto layouts = result.store->loadLayouts();
-    ASSERT_EQ(layouts.size(), 1u);
-    EXPECT_FALSE(layouts[0].automationEnabled);
-    EXPECT_TRUE(layouts[0].displays[0].frameInferred);
-    result.store.reset();
-    EXPECT_EQ(harness.fileNames(),
-              (std::vector<std::string>{"Orvale.backup.sqlite", "Orvale.sqlite"}));
-    EXPECT_EQ(rawUserVersion(harness.paths.database), 3);
-    EXPECT_EQ(rawUserVersion(harness.paths.backup), 1);
-    EXPECT_EQ(headerJournalMode(harness.paths.backup), 1);
-}
-
-TEST_F(StoreOpeningTest, Version2IsBackedUpThenUpgradedWithoutANotice) {
-    writeOldVersion(harness.paths.database, 2);
-    auto result = harness.open();
-    EXPECT_FALSE(result.notice);
-    EXPECT_EQ(result.store->loadLayouts()[0].displays[0].frame, (RectD{0, 0, 1440, 900}));
-    EXPECT_TRUE(result.store->loadLayouts()[0].automationEnabled);
-    result.store.reset();
-    EXPECT_EQ(rawUserVersion(harness.paths.backup), 2);
-}
-
-TEST_F(StoreOpeningTest, AFailedPreUpgradeBackupPausesTheUpgrade) {
-    writeOldVersion(harness.paths.database, 1);
-    const std::string before = readFile(harness.paths.database);
-    harness.files->fail(Op::rename, "Orvale.backup.sqlite");
-    const StorageError error = openFailure(harness);
-    EXPECT_EQ(error.kind(), Kind::storageUnavailable);
-    EXPECT_TRUE(contains(error.detail(),
-                         "Upgrade paused: backup failed. Couldn’t create a backup. Backup update "
-                         "failed. Previous backup kept."))
-        << error.what();
-    EXPECT_EQ(readFile(harness.paths.database), before);
-    EXPECT_EQ(harness.fileNames(), std::vector<std::string>{"Orvale.sqlite"});
-}
-
-TEST_F(StoreOpeningTest, Version4IsRefusedAndLeftByteForByte) {
-    fs::create_directories(harness.paths.directory);
-    rawSQL(harness.paths.database, "CREATE TABLE future (x); PRAGMA user_version = 4;");
-    const std::string before = readFile(harness.paths.database);
-    const StorageError error = openFailure(harness);
-    EXPECT_EQ(error.kind(), Kind::futureSchema);
-    EXPECT_EQ(std::string(error.what()), "Update Orvale for database version 4. File unchanged: " +
-                                             harness.paths.database.string() + ".");
-    EXPECT_EQ(readFile(harness.paths.database), before);
-    EXPECT_EQ(harness.fileNames(), std::vector<std::string>{"Orvale.sqlite"});
-}
-
-TEST_F(StoreOpeningTest, AValidationFailureOfACurrentFileIsRaisedAndTheFileKept) {
-    harness.addLayouts(1);
-    rawSQL(harness.paths.database, "UPDATE windows SET subrole = ''");
-    const std::string before = readFile(harness.paths.database);
-    const StorageError error = openFailure(harness);
-    EXPECT_EQ(std::string(error.what()),
-              "Couldn’t read saved layouts. A saved window is missing required identity fields.");
-    EXPECT_EQ(readFile(harness.paths.database), before);
-    // The read-only probe of a write-ahead file may leave empty sidecars; no
-    // other file appears and nothing is recovered.
-    for (const std::string& name : harness.fileNames()) {
-        EXPECT_TRUE(name.starts_with("Orvale.sqlite")) << name;
+    const std::string outcome = opening();
+    EXPECT_EQ(outcome, expected);
+    if (outcome.find('|') == std::string::npos && !outcome.empty()) {
+        EXPECT_EQ(readFile(harness.paths.database), before);
     }
+    if (fs::exists(harness.paths.directory / kPreserved)) {
+        EXPECT_EQ(readFile(harness.paths.directory / kPreserved), before);
+    }
+    EXPECT_EQ(GetParam().files.value_or(harness.fileNames()), harness.fileNames());
 }
 
-TEST_F(StoreOpeningTest, AGarbageFileIsRecoveredFromAGoodBackup) {
-    damageWithGoodBackup();
-    auto result = harness.open();
-    ASSERT_TRUE(result.notice);
-    EXPECT_EQ(*result.notice,
-              (StorageNotice{"Your layouts are back",
-                             "Saved layouts were restored from the last backup. The damaged copy "
-                             "is kept for recovery.",
-                             "Preserved files: " + kPreserved + "."}));
-    EXPECT_EQ(result.store->loadLayouts().size(), 2u);
-    EXPECT_EQ(readFile(harness.paths.directory / kPreserved), kGarbage);
-    result.store.reset();
-    EXPECT_EQ(harness.fileNames(),
-              (std::vector<std::string>{"Orvale.backup.sqlite", kPreserved, "Orvale.sqlite"}));
+void PrintTo(const OpeningCase& c, std::ostream* out) {
+    *out << c.name;
 }
 
-TEST_F(StoreOpeningTest, WithAResetMarkerTheBackupIsNotRestored) {
-    damageWithGoodBackup();
-    writeFile(harness.paths.resetMarker, "pending");
-    auto result = harness.open();
-    ASSERT_TRUE(result.notice);
-    EXPECT_EQ(result.notice->title, "Starting with a clean slate");
-    EXPECT_EQ(result.notice->message,
-              "Orvale couldn’t open the previous data, so it created a fresh, empty library. The "
-              "backup from before the last reset was not restored.");
-    EXPECT_EQ(result.notice->details, "Preserved files: " + kPreserved + ".");
-    EXPECT_TRUE(result.store->loadLayouts().empty());
-    result.store.reset();
-    // The fresh library was backed up and the marker cleared.
-    EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
-    EXPECT_EQ(layoutCount(harness.paths.backup), 0u);
+// Recovery with `op` failing on files named like `name`.
+std::function<void(StoreHarness&)> damagedFailing(Op op, std::string name) {
+    return [op, name](StoreHarness& harness) {
+        damageWithGoodBackup(harness);
+        harness.files->fail(op, name);
+    };
 }
 
-TEST_F(StoreOpeningTest, WithoutABackupACleanSlateKeepsTheOriginals) {
-    fs::create_directories(harness.paths.directory);
-    writeFile(harness.paths.database, kGarbage);
-    auto result = harness.open();
-    ASSERT_TRUE(result.notice);
-    EXPECT_EQ(result.notice->message,
-              "Orvale couldn’t open the previous data, so it created a fresh, empty library. The "
-              "original files were kept.");
-    EXPECT_EQ(result.notice->details, "Preserved files: " + kPreserved + ".");
-    EXPECT_EQ(readFile(harness.paths.directory / kPreserved), kGarbage);
+const std::string kCleanSlate =
+    "Starting with a clean slate|Orvale couldn’t open the previous data, so it created a fresh, "
+    "empty library. ";
+
+INSTANTIATE_TEST_SUITE_P(
+    Every, OpeningTest,
+    ::testing::Values(
+        OpeningCase{"FolderCannotBeMade",
+                    [](StoreHarness& h) { h.files->fail(Op::createDirectories, "", EACCES); },
+                    "Storage is unavailable. Couldn’t create {dir}. Permission denied"},
+        OpeningCase{"UpgradeBackupFails",
+                    [](StoreHarness& h) {
+                        writeVersion1(h.paths.database);
+                        h.files->fail(Op::rename, "Orvale.backup.sqlite");
+                    },
+                    "Storage is unavailable. Upgrade paused: backup failed. Couldn’t create a "
+                    "backup. Backup update failed. Previous backup kept. Input/output error",
+                    Names{"Orvale.sqlite"}},
+        OpeningCase{"UpgradeFails",  // a version-2 file that already has the new column
+                    [](StoreHarness& h) {
+                        fs::create_directories(h.paths.directory);
+                        rawSQL(h.paths.database, "PRAGMA journal_mode = WAL;" +
+                                                     std::string(LayoutSchema::kSchema) +
+                                                     "PRAGMA user_version = 2;");
+                    },
+                    "Storage is unavailable. The open database could not be prepared. duplicate "
+                    "column name: frame_inferred",
+                    kLive},
+        OpeningCase{"NewerVersion",
+                    [](StoreHarness& h) {
+                        fs::create_directories(h.paths.directory);
+                        rawSQL(h.paths.database, "CREATE TABLE t (x); PRAGMA user_version = 4;");
+                    },
+                    "Update Orvale for database version 4. File unchanged: {db}.",
+                    Names{"Orvale.sqlite"}},
+        OpeningCase{"InvalidRow",
+                    [](StoreHarness& h) {
+                        h.addLayouts(1);
+                        rawSQL(h.paths.database, "UPDATE windows SET subrole = ''");
+                    },
+                    "Couldn’t read saved layouts. A saved window is missing required identity "
+                    "fields."},
+        OpeningCase{"LiveConnectionFails",  // switching a rollback-journal file to WAL
+                    [](StoreHarness& h) {
+                        h.addLayouts(1);
+                        rawSQL(h.paths.database, "PRAGMA journal_mode = DELETE;");
+                        h.files->fail(Op::sqliteWrite);
+                    },
+                    "Storage is unavailable. The open database could not be prepared. The disk "
+                    "reported an I/O error (disk I/O error)."},
+        OpeningCase{"Recovered", damageWithGoodBackup,
+                    "Your layouts are back|Saved layouts were restored from the last backup. The "
+                    "damaged copy is kept for recovery.|Preserved files: " +
+                        kPreserved + ".",
+                    Names{"Orvale.backup.sqlite", kPreserved, "Orvale.sqlite"}},
+        OpeningCase{"CleanSlateWhileAResetIsPending",
+                    [](StoreHarness& h) {
+                        damageWithGoodBackup(h);
+                        writeFile(h.paths.resetMarker, "pending");
+                    },
+                    kCleanSlate + "The backup from before the last reset was not restored.|" +
+                        "Preserved files: " + kPreserved + ".",
+                    Names{"Orvale.backup.sqlite", kPreserved, "Orvale.sqlite"}},
+        OpeningCase{
+            "CleanSlateWithoutABackup",
+            [](StoreHarness& h) { writeFile(h.paths.database, kGarbage); },
+            kCleanSlate + "The original files were kept.|Preserved files: " + kPreserved + ".",
+            Names{kPreserved, "Orvale.sqlite"}},
+        OpeningCase{"DamagedBackup",
+                    [](StoreHarness& h) {
+                        damageWithGoodBackup(h);
+                        writeFile(h.paths.backup, kGarbage);
+                    },
+                    "Couldn’t recover the database. SQLite reported damaged or invalid data (file "
+                    "is not a database). The backup at {backup} could not be used: file is not a "
+                    "database The original database was left in place.",
+                    kLive},
+        OpeningCase{"BackupCopyFails", damagedFailing(Op::copy, "candidate"),
+                    "Couldn’t recover the database. The backup could not be copied: Input/output "
+                    "error",
+                    kLive},
+        OpeningCase{"LockFileFails", damagedFailing(Op::openForLocking, "Orvale.sqlite"),
+                    "Storage is unavailable. Exclusive recovery access to the layout database "
+                    "could not be established. Close other apps using it, check file permissions, "
+                    "and try again.",
+                    kLive},
+        OpeningCase{"LockHeld", damagedFailing(Op::lockRange, ""),
+                    "Storage is unavailable. Another app has the layout database open. Close it "
+                    "or try again.",
+                    kLive},
+        OpeningCase{"PreserveFails", damagedFailing(Op::link, "corrupt"),
+                    "Couldn’t recover the database. The damaged database could not be preserved: "
+                    "Input/output error. No active files were changed.",
+                    kLive},
+        OpeningCase{"MoveAsideFails", damagedFailing(Op::remove, "Orvale.sqlite"),
+                    "Couldn’t recover the database. The damaged database could not be moved "
+                    "aside: Input/output error. No active files were changed.",
+                    kLive},
+        OpeningCase{"InstallFails", damagedFailing(Op::rename, "Orvale.sqlite"),
+                    "Couldn’t recover the database. SQLite reported damaged or invalid data (file "
+                    "is not a database). The replacement could not be installed: Input/output "
+                    "error The original files are preserved as " +
+                        kPreserved + ".",
+                    Names{"Orvale.backup.sqlite", kPreserved, "Orvale.sqlite"}},
+        OpeningCase{"Adopted",
+                    [](StoreHarness& h) {
+                        h.addLayouts(1);
+                        h.open().store->backupNow();
+                        fs::rename(h.paths.directory, h.paths.legacyDirectory());
+                        fs::rename(h.paths.legacyDirectory() / "Orvale.sqlite",
+                                   h.paths.legacyDirectory() / "layouts.sqlite");
+                        fs::rename(h.paths.legacyDirectory() / "Orvale.backup.sqlite",
+                                   h.paths.legacyDirectory() / "layouts.backup.sqlite");
+                    },
+                    "Saved layouts copied to Orvale|Your saved layouts and backup were copied "
+                    "from the previous app name. The old folder was left untouched.|Previous "
+                    "location: {previous}",
+                    kLive},
+        OpeningCase{"AdoptionFails",
+                    [](StoreHarness& h) {
+                        h.addLayouts(1);
+                        fs::rename(h.paths.directory, h.paths.legacyDirectory());
+                        fs::rename(h.paths.legacyDirectory() / "Orvale.sqlite",
+                                   h.paths.legacyDirectory() / "layouts.sqlite");
+                        writeFile(h.paths.legacyDirectory() / "layouts.backup.sqlite", "backup");
+                        h.files->fail(Op::copy, "Orvale.backup.sqlite");
+                    },
+                    "Storage is unavailable. Saved layouts from the previous app name could not "
+                    "be copied to {dir}. Input/output error",
+                    Names{}}),
+    [](const ::testing::TestParamInfo<OpeningCase>& info) { return info.param.name; });
+
+TEST_F(StoreOpeningTest, Version1IsBackedUpThenUpgradedAndItsLinksDropped) {
+    writeVersion1(harness.paths.database);
+    EXPECT_EQ(opening(),
+              "Display links refreshed|Re-link your layouts in Layout details to keep display "
+              "automation working.|");
+    const Layout layout = harness.open().store->loadLayouts().at(0);
+    EXPECT_FALSE(layout.automationEnabled);
+    EXPECT_EQ(layout.displays.at(0).frame, (RectD{0, 25, 1440, 875}));
+    EXPECT_TRUE(layout.displays.at(0).frameInferred);
+    SQLiteDatabase backup(harness.paths.backup, SQLiteDatabase::OpenMode::readOnly,
+                          SQLiteDatabase::JournalPolicy::unchanged, 100);
+    EXPECT_EQ(backup.userVersion(), 1);
+    EXPECT_EQ(readFile(harness.paths.backup)[18], 1);  // a rollback journal: one file
 }
 
-TEST_F(StoreOpeningTest, ABackupThatFailsItsChecksStopsRecoveryAndLeavesTheDatabase) {
+TEST_F(StoreOpeningTest, AFileLeftMidWriteIsRolledBackThoughTheProbeCannot) {
     harness.addLayouts(1);
-    writeFile(harness.paths.database, kGarbage);
-    writeFile(harness.paths.backup, kGarbage + "backup");
-    const StorageError error = openFailure(harness);
-    EXPECT_EQ(error.kind(), Kind::recoveryFailed);
-    EXPECT_TRUE(contains(error.detail(), "SQLite reported damaged or invalid data ("));
-    EXPECT_TRUE(contains(error.detail(), " The backup at " + harness.paths.backup.string() +
-                                             " could not be used: "));
-    EXPECT_TRUE(error.detail().ends_with(" The original database was left in place."));
-    EXPECT_EQ(readFile(harness.paths.database), kGarbage);
-    EXPECT_EQ(harness.fileNames(),
-              (std::vector<std::string>{"Orvale.backup.sqlite", "Orvale.sqlite"}));
+    rawSQL(harness.paths.database, "PRAGMA journal_mode = DELETE;");
+    // Keep the database and its journal as a power loss before the commit would.
+    const fs::path crashed = harness.folder / "crashed";
+    harness.files->beforeChange = [&](int, Op op, const fs::path& path) {
+        if (op == Op::sqliteDelete && !fs::exists(crashed)) fs::copy(path.parent_path(), crashed);
+        return 0;
+    };
+    rawSQL(harness.paths.database,
+           "BEGIN; DELETE FROM windows; DELETE FROM displays; DELETE FROM layouts; COMMIT;");
+    harness.files->beforeChange = nullptr;
+    fs::remove_all(harness.paths.directory);
+    fs::rename(crashed, harness.paths.directory);
+    ASSERT_TRUE(fs::exists(withSuffix(harness.paths.database, "-journal")));
+    EXPECT_EQ(opening(), "");
+    EXPECT_EQ(harness.open().store->loadLayouts().size(), 1u);
 }
 
 TEST_F(StoreOpeningTest, AnotherProcessHoldingTheLockBytesStopsRecovery) {
-    damageWithGoodBackup();
-    const auto before = harness.fileNames();
+    damageWithGoodBackup(harness);
     int ready[2];
     int release[2];
     ASSERT_EQ(::pipe(ready), 0);
     ASSERT_EQ(::pipe(release), 0);
     const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
     if (child == 0) {
         ::close(release[1]);
         // As SQLite's shared lock would: a read lock on the shared-byte range.
         const int fd = ::open(harness.paths.database.c_str(), O_RDWR);
         struct flock lock {};
         lock.l_type = F_RDLCK;
-        lock.l_whence = SEEK_SET;
         lock.l_start = 0x40000000 + 2;
         lock.l_len = 510;
         const char ok = (fd >= 0 && ::fcntl(fd, F_SETLK, &lock) == 0) ? 'y' : 'n';
-        (void)!::write(ready[1], &ok, 1);
         char ignored;
-        (void)!::read(release[0], &ignored, 1);
+        if (::write(ready[1], &ok, 1) == 1) (void)!::read(release[0], &ignored, 1);
         ::_exit(0);
     }
-    ::close(release[0]);
     char ok = 0;
     ASSERT_EQ(::read(ready[0], &ok, 1), 1);
     ASSERT_EQ(ok, 'y');
-    const StorageError error = openFailure(harness);
+    const std::string outcome = opening();
     ::close(release[1]);
     ::waitpid(child, nullptr, 0);
-    ::close(ready[0]);
-    ::close(ready[1]);
-    EXPECT_EQ(error.kind(), Kind::storageUnavailable);
-    EXPECT_EQ(error.detail(), "Another app has the layout database open. Close it or try again.");
-    EXPECT_EQ(harness.fileNames(), before);
+    EXPECT_EQ(outcome,
+              "Storage is unavailable. Another app has the layout database open. Close "
+              "it or try again.");
     EXPECT_EQ(readFile(harness.paths.database), kGarbage);
 }
 
-// Every failure on the way through recovery leaves the live set as it was.
-struct RecoveryFault {
-    std::string step;  // names the test case
-    Op operation;
+TEST_F(StoreOpeningTest, BackupsAreVerifiedSingleFilesAndAFailedOneKeepsThePrevious) {
+    harness.addLayouts(2);
+    writeFile(withSuffix(harness.paths.backup, ".tmp-stale"), "an earlier attempt");
+    auto store = harness.open().store;
+    EXPECT_EQ(store->backupNow(), harness.paths.backup);
+    EXPECT_EQ(readFile(harness.paths.backup)[18], 1);
+    EXPECT_EQ(layoutCount(harness.paths.backup), 2u);
+    const std::string before = readFile(harness.paths.backup);
+    store->createLayout("More", {sampleDisplay(1)}, {sampleEntry(sampleDisplay(1))}, std::nullopt);
+    const std::string failed = "Couldn’t create a backup. ";
+    for (auto [op, text] : {std::pair{Op::rename, "Backup update failed. Previous backup kept. "},
+                            {Op::syncFile, ""}}) {
+        harness.files->fail(op, "Orvale.backup.sqlite", ENOSPC);
+        try {
+            store->backupNow();
+            ADD_FAILURE() << "the backup should fail";
+        } catch (const StorageError& error) {
+            EXPECT_EQ(error.what(), failed + text + "No space left on device");
+        }
+        harness.files->clear();
+        EXPECT_EQ(readFile(harness.paths.backup), before);
+        EXPECT_EQ(harness.fileNames(), (Names{"Orvale.backup.sqlite", "Orvale.sqlite",
+                                              "Orvale.sqlite-shm", "Orvale.sqlite-wal"}));
+    }
+}
+
+// A reset with one step failing: its error ("!…") or the start of its warning,
+// whether the marker stays, and what the next start says with the fault still
+// there; once it is gone, a start finishes the reset.
+struct ResetFault {
     std::string name;
-    std::string expected;
+    std::function<void(StoreHarness&)> inject;
+    std::string outcome;
+    bool markerStays;
+    std::string reopened;
 };
 
-void PrintTo(const RecoveryFault& fault, std::ostream* out) {
-    *out << fault.step;
-}
+class ResetTest : public StoreOpeningTest, public ::testing::WithParamInterface<ResetFault> {};
 
-class RecoveryFailureTest : public StoreOpeningTest,
-                            public ::testing::WithParamInterface<RecoveryFault> {};
-
-TEST_P(RecoveryFailureTest, LeavesTheLiveFilesUnchangedOrRestored) {
-    damageWithGoodBackup();
-    const std::string backupBefore = readFile(harness.paths.backup);
-    harness.files->fail(GetParam().operation, GetParam().name, EIO);
-    const StorageError error = openFailure(harness);
-    EXPECT_TRUE(contains(error.what(), GetParam().expected)) << error.what();
-    EXPECT_EQ(readFile(harness.paths.database), kGarbage);
-    EXPECT_EQ(readFile(harness.paths.backup), backupBefore);
-    for (const std::string& name : harness.fileNames()) {
-        EXPECT_FALSE(contains(name, "candidate")) << name;
-        EXPECT_FALSE(contains(name, ".tmp-")) << name;
-        EXPECT_FALSE(name.ends_with("-wal") || name.ends_with("-shm")) << name;
+TEST_P(ResetTest, SaysWhatHappenedAndTheNextStartsFinishIt) {
+    harness.addLayouts(2);
+    auto store = harness.open().store;
+    store->addExclusion("org.x", "X");
+    GetParam().inject(harness);
+    std::string outcome;
+    try {
+        outcome = store->resetDatabase().value_or("");
+    } catch (const StorageError& error) {
+        outcome = "!" + std::string(error.what());
+    }
+    auto startsWith = [](const std::string& text, const std::string& start) {
+        return start.empty() ? text.empty() : text.starts_with(start);
+    };
+    EXPECT_TRUE(startsWith(outcome, GetParam().outcome)) << outcome;
+    EXPECT_EQ(fs::exists(harness.paths.resetMarker), GetParam().markerStays);
+    const bool cleared = !outcome.starts_with("!");
+    EXPECT_EQ(store->loadLayouts().size(), cleared ? 0u : 2u);
+    store.reset();
+    const std::string reopened = opening();  // with the fault still there
+    EXPECT_TRUE(startsWith(reopened, GetParam().reopened)) << reopened;
+    harness.files->clear();
+    if (reopened.empty() || reopened.find('|') != std::string::npos) {
+        EXPECT_EQ(opening(), "");
+        EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
+        if (fs::exists(harness.paths.backup)) {
+            EXPECT_EQ(layoutCount(harness.paths.backup), cleared ? 0u : 2u);
+        }
     }
 }
+
+void PrintTo(const ResetFault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+const std::string kPaused = "Backup protection paused|";
 
 INSTANTIATE_TEST_SUITE_P(
-    EveryStep, RecoveryFailureTest,
+    EveryStep, ResetTest,
     ::testing::Values(
-        RecoveryFault{"CopyBackup", Op::copy, "candidate",
-                      "Couldn’t recover the database. The backup could not be copied: Input/output "
-                      "error"},
-        RecoveryFault{"OpenForLocking", Op::openForLocking, "Orvale.sqlite",
-                      "Storage is unavailable. Exclusive recovery access to the layout database "
-                      "could not be established."},
-        RecoveryFault{"LockRange", Op::lockRange, "",
-                      "Another app has the layout database open. Close it or try again."},
-        RecoveryFault{"PreserveDamaged", Op::link, "corrupt",
-                      "Couldn’t recover the database. The damaged database could not be "
-                      "preserved: Input/output error. No active files were changed."},
-        RecoveryFault{"MoveDamagedAside", Op::remove, "Orvale.sqlite",
-                      "Couldn’t recover the database. The damaged database could not be moved "
-                      "aside: Input/output error. No active files were changed."},
-        RecoveryFault{"InstallReplacement", Op::rename, "Orvale.sqlite",
-                      " The replacement could not be installed: Input/output error The original "
-                      "files are preserved as " +
-                          kPreserved + "."}),
-    [](const ::testing::TestParamInfo<RecoveryFault>& info) { return info.param.step; });
-
-TEST_F(StoreOpeningTest, AFailedInstallKeepsThePreservedCopy) {
-    damageWithGoodBackup();
-    harness.files->fail(Op::rename, "Orvale.sqlite");
-    openFailure(harness);
-    EXPECT_EQ(readFile(harness.paths.directory / kPreserved), kGarbage);
-    harness.files->clear();
-    auto result = harness.open();
-    EXPECT_EQ(result.notice->title, "Your layouts are back");
-}
-
-TEST_F(StoreOpeningTest, LegacyDataIsAdoptedExactlyOnce) {
-    StoreHarness legacyMaker;
-    legacyMaker.addLayouts(3);
-    legacyMaker.open().store->backupNow();
-    const fs::path legacy = harness.paths.legacyDirectory();
-    fs::create_directories(legacy);
-    fs::copy_file(legacyMaker.paths.database, legacy / "layouts.sqlite");
-    fs::copy_file(legacyMaker.paths.backup, legacy / "layouts.backup.sqlite");
-    writeFile(legacy / "layouts.sqlite-shm", "never copied");
-    const std::string legacyBytes = readFile(legacy / "layouts.sqlite");
-
-    auto result = harness.open();
-    ASSERT_TRUE(result.notice);
-    EXPECT_EQ(*result.notice,
-              (StorageNotice{"Saved layouts copied to Orvale",
-                             "Your saved layouts and backup were copied from the previous app "
-                             "name. The old folder was left untouched.",
-                             "Previous location: " + legacy.string()}));
-    EXPECT_EQ(result.store->loadLayouts().size(), 3u);
-    result.store->createLayout("New", {sampleDisplay(1)}, {sampleEntry(sampleDisplay(1))},
-                               std::nullopt);
-    result.store.reset();
-    EXPECT_EQ(readFile(legacy / "layouts.sqlite"), legacyBytes);
-    EXPECT_EQ(layoutCount(harness.paths.backup), 3u);
-
-    auto again = harness.open();
-    EXPECT_FALSE(again.notice);
-    EXPECT_EQ(again.store->loadLayouts().size(), 4u);
-}
-
-TEST_F(StoreOpeningTest, AFailedAdoptionCopiesNothing) {
-    const fs::path legacy = harness.paths.legacyDirectory();
-    StoreHarness legacyMaker;
-    legacyMaker.addLayouts(1);
-    fs::create_directories(legacy);
-    fs::copy_file(legacyMaker.paths.database, legacy / "layouts.sqlite");
-    writeFile(legacy / "layouts.backup.sqlite", "backup");
-    harness.files->fail(Op::copy, "Orvale.backup.sqlite");
-    const StorageError error = openFailure(harness);
-    EXPECT_TRUE(error.detail().starts_with(
-        "Saved layouts from the previous app name could not be copied to " +
-        harness.paths.directory.string() + ". "))
-        << error.what();
-    EXPECT_TRUE(harness.fileNames().empty());
-}
-
-TEST_F(StoreOpeningTest, BackupNowWritesAVerifiedSingleFile) {
-    harness.addLayouts(2);
-    writeFile(fs::path(harness.paths.backup.string() + ".tmp-stale"), "old attempt");
-    writeFile(harness.paths.resetMarker, "pending");
-    auto result = harness.open();
-    // Opening with the marker already took a backup and cleared it.
-    EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
-    EXPECT_EQ(result.store->backupNow(), harness.paths.backup);
-    EXPECT_EQ(headerJournalMode(harness.paths.backup), 1);
-    EXPECT_EQ(layoutCount(harness.paths.backup), 2u);
-    for (const std::string& name : harness.fileNames()) EXPECT_FALSE(contains(name, ".tmp-"));
-}
-
-TEST_F(StoreOpeningTest, AFailedBackupKeepsThePreviousOne) {
-    harness.addLayouts(1);
-    auto result = harness.open();
-    result.store->backupNow();
-    const std::string before = readFile(harness.paths.backup);
-    result.store->createLayout("More", {sampleDisplay(1)}, {sampleEntry(sampleDisplay(1))},
-                               std::nullopt);
-    harness.files->fail(Op::rename, "Orvale.backup.sqlite", ENOSPC);
-    try {
-        result.store->backupNow();
-        FAIL();
-    } catch (const StorageError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Couldn’t create a backup. Backup update failed. Previous backup kept. No space "
-                  "left on device");
-    }
-    EXPECT_EQ(readFile(harness.paths.backup), before);
-    harness.files->clear();
-    harness.files->fail(Op::syncFile, ".tmp-");
-    EXPECT_THROW(result.store->backupNow(), StorageError);
-    EXPECT_EQ(readFile(harness.paths.backup), before);
-    for (const std::string& name : harness.fileNames()) EXPECT_FALSE(contains(name, ".tmp-"));
-}
-
-TEST_F(StoreOpeningTest, ResetClearsEverythingAndBacksUpTheCleanState) {
-    harness.addLayouts(2);
-    auto result = harness.open();
-    result.store->addExclusion("org.x", "X");
-    result.store->backupNow();
-    EXPECT_EQ(result.store->resetDatabase(), std::nullopt);
-    EXPECT_TRUE(result.store->loadLayouts().empty());
-    EXPECT_TRUE(result.store->loadExclusions().empty());
-    EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
-    EXPECT_EQ(layoutCount(harness.paths.backup), 0u);
-}
-
-TEST_F(StoreOpeningTest, AResetThatCannotStartDeletesNothing) {
-    harness.addLayouts(2);
-    auto result = harness.open();
-    harness.files->fail(Op::writeFile, "reset-pending");
-    try {
-        result.store->resetDatabase();
-        FAIL();
-    } catch (const StorageError& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "Reset failed. No saved data removed. A safe reset could not be started. "
-                  "Nothing was deleted. Couldn’t save changes. The reset marker could not be "
-                  "created.");
-    }
-    EXPECT_EQ(result.store->loadLayouts().size(), 2u);
-    EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
-}
-
-TEST_F(StoreOpeningTest, AResetWhoseBackupFailsIsFinishedByTheNextOpen) {
-    harness.addLayouts(2);
-    auto result = harness.open();
-    harness.files->fail(Op::rename, "Orvale.backup.sqlite");
-    const auto warning = result.store->resetDatabase();
-    ASSERT_TRUE(warning);
-    EXPECT_TRUE(warning->starts_with(
-        "Data cleared, but a clean backup couldn’t be saved, so older backups won’t be used for "
-        "automatic recovery. Couldn’t create a backup. Backup update failed."))
-        << *warning;
-    EXPECT_TRUE(fs::exists(harness.paths.resetMarker));
-    result.store.reset();
-
-    // Still failing: the store opens with "Backup protection paused".
-    auto paused = harness.open();
-    ASSERT_TRUE(paused.notice);
-    EXPECT_EQ(paused.notice->title, "Backup protection paused");
-    EXPECT_EQ(paused.notice->message,
-              "Saved data is available, but a clean backup couldn’t be saved. Older backups won’t "
-              "be restored automatically.");
-    EXPECT_TRUE(paused.notice->details->starts_with("The next launch will try again. "));
-    paused.store.reset();
-
-    harness.files->clear();
-    auto finished = harness.open();
-    EXPECT_FALSE(finished.notice);
-    EXPECT_FALSE(fs::exists(harness.paths.resetMarker));
-    finished.store.reset();
-    EXPECT_EQ(layoutCount(harness.paths.backup), 0u);
-}
-
-TEST_F(StoreOpeningTest, AResetWhoseCleanupFailsWarnsAndKeepsTheMarker) {
-    harness.addLayouts(1);
-    auto result = harness.open();
-    harness.files->fail(Op::remove, "reset-pending");
-    const auto warning = result.store->resetDatabase();
-    ASSERT_TRUE(warning);
-    EXPECT_TRUE(warning->starts_with(
-        "Data cleared and a clean backup was saved, but reset cleanup couldn’t finish. Restart "
-        "Orvale to finish. Couldn’t save changes. The reset marker could not be removed: "))
-        << *warning;
-    EXPECT_TRUE(fs::exists(harness.paths.resetMarker));
-    EXPECT_TRUE(readFile(harness.paths.resetMarker)
-                    .starts_with("Automatic recovery is paused until a backup of the reset "
-                                 "database is saved.\nReset started: 2026-01-01T00:00:00Z"));
-    result.store.reset();
-    auto reopened = harness.open();
-    ASSERT_TRUE(reopened.notice);
-    EXPECT_EQ(reopened.notice->message,
-              "A clean backup was saved, but reset cleanup couldn’t finish. Restart Orvale to "
-              "finish.");
-}
-
-TEST(StoreOpeningStampTest, Stamps) {
-    EXPECT_EQ(StoreOpening::recoveryStamp(Timestamp{1769850902.345}), "2026-01-31T09-15-02-345Z");
-    EXPECT_EQ(StoreOpening::internetDateTime(Timestamp{1769850902.345}), "2026-01-31T09:15:02Z");
-}
+        ResetFault{"None", [](auto&) {}, "", false, ""},
+        ResetFault{"MarkerCannotBeWritten",
+                   [](StoreHarness& h) { h.files->fail(Op::writeFile, "reset-pending"); },
+                   "!Reset failed. No saved data removed. A safe reset could not be started. "
+                   "Nothing was deleted. Couldn’t save changes. The reset marker could not be "
+                   "created.",
+                   false, ""},
+        // The data is intact, so it is backed up and the marker cleared.
+        ResetFault{"DeletionFails",
+                   [](StoreHarness& h) { h.files->fail(Op::sqliteWrite, "Orvale.sqlite-wal"); },
+                   "!Reset failed. No saved data removed. The disk reported an I/O error (disk "
+                   "I/O error).",
+                   false, ""},
+        ResetFault{"VerificationFails",
+                   [](StoreHarness& h) {
+                       rawSQL(h.paths.database,
+                              "CREATE TRIGGER refill AFTER DELETE ON exclusions WHEN old.app_name "
+                              "<> '' BEGIN INSERT INTO exclusions VALUES ('org.y', '', 0); END;");
+                   },
+                   "Data cleared, but the database couldn’t be verified. Older backups won’t be "
+                   "used for automatic recovery. Couldn’t read saved layouts. An exclusion row "
+                   "is missing its identity.",
+                   true, "Couldn’t read saved layouts. An exclusion row is missing its identity."},
+        ResetFault{"BackupFails",
+                   [](StoreHarness& h) { h.files->fail(Op::rename, "Orvale.backup.sqlite"); },
+                   "Data cleared, but a clean backup couldn’t be saved, so older backups won’t be "
+                   "used for automatic recovery. Couldn’t create a backup. Backup update failed.",
+                   true,
+                   kPaused + "Saved data is available, but a clean backup couldn’t be saved. "
+                             "Older backups won’t be restored automatically.|The next launch "
+                             "will try again. Couldn’t create a backup. Backup update failed."},
+        ResetFault{"CleanupFails",
+                   [](StoreHarness& h) { h.files->fail(Op::remove, "reset-pending"); },
+                   "Data cleared and a clean backup was saved, but reset cleanup couldn’t finish. "
+                   "Restart Orvale to finish. Couldn’t save changes. The reset marker could not "
+                   "be removed: Input/output error",
+                   true,
+                   kPaused + "A clean backup was saved, but reset cleanup couldn’t finish. "
+                             "Restart Orvale to finish.|Couldn’t save changes. The reset marker "
+                             "could not be removed: Input/output error"}),
+    [](const ::testing::TestParamInfo<ResetFault>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace orvale

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "storage/FileDefaultsStore.h"
+#include "storage/StorePaths.h"
 
 namespace orvale {
 namespace {
@@ -17,35 +18,26 @@ EnvironmentLookup environment(std::map<std::string, std::string> values) {
     };
 }
 
-TEST(XdgPathsTest, AbsoluteVariablesWin) {
+TEST(XdgPathsTest, AbsoluteVariablesWinAndOthersFallBackToTheHomeFolder) {
     auto env = environment(
         {{"HOME", "/home/ada"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/data"}});
-    EXPECT_EQ(configHome(env), std::filesystem::path("/cfg"));
-    EXPECT_EQ(dataHome(env), std::filesystem::path("/data"));
-    EXPECT_EQ(FileDefaultsStore::defaultPath(env),
-              std::filesystem::path("/cfg/Orvale/preferences.json"));
-}
-
-TEST(XdgPathsTest, EmptyOrRelativeVariablesFallBackToTheHomeFolder) {
+    EXPECT_EQ(FileDefaultsStore::defaultPath(env), "/cfg/Orvale/preferences.json");
+    EXPECT_EQ(StorePaths::forEnvironment(env), StorePaths::in("/data/Orvale"));
+    EXPECT_EQ(StorePaths::in("/data/Orvale").legacyDirectory(), "/data/layouts");
     for (const char* value : {"", "relative/dir", "./cfg"}) {
-        auto env = environment(
+        env = environment(
             {{"HOME", "/home/ada"}, {"XDG_CONFIG_HOME", value}, {"XDG_DATA_HOME", value}});
-        EXPECT_EQ(configHome(env), std::filesystem::path("/home/ada/.config")) << value;
-        EXPECT_EQ(dataHome(env), std::filesystem::path("/home/ada/.local/share")) << value;
+        EXPECT_EQ(configHome(env), "/home/ada/.config") << value;
+        EXPECT_EQ(dataHome(env), "/home/ada/.local/share") << value;
     }
 }
 
 TEST(XdgPathsTest, NoHomeMeansNoFolder) {
     EXPECT_FALSE(configHome(environment({})));
     EXPECT_FALSE(dataHome(environment({{"HOME", "not/absolute"}})));
-    EXPECT_FALSE(FileDefaultsStore::defaultPath(environment({})));
-}
-
-TEST(XdgPathsTest, ProcessEnvironmentAlwaysFindsAHome) {
+    EXPECT_FALSE(StorePaths::forEnvironment(environment({})));
     // HOME may be unset for services; the password database answers then.
-    auto home = homeFolder(processEnvironment());
-    ASSERT_TRUE(home);
-    EXPECT_TRUE(home->is_absolute());
+    EXPECT_TRUE(homeFolder(processEnvironment()).value_or("").is_absolute());
 }
 
 }  // namespace

@@ -40,14 +40,13 @@ struct StoreHarness {
     std::shared_ptr<FaultInjectingFileSystem> files = std::make_shared<FaultInjectingFileSystem>();
     VirtualClock clock{Timestamp{1767225600.25}};  // 2026-01-01T00:00:00.250Z
 
-    StoreServices services() { return StoreServices{files, clock}; }
-    StorageOpenResult open() { return LayoutStore::open(paths, services()); }
+    StorageOpenResult open() { return LayoutStore::open(paths, {files, clock}); }
 
     // Opens, adds `count` one-window layouts named "Layout 0" …, and closes.
     void addLayouts(int count) {
         auto result = open();
+        const auto display = sampleDisplay(7);
         for (int i = 0; i < count; ++i) {
-            const auto display = sampleDisplay(7);
             result.store->createLayout("Layout " + std::to_string(i), {display},
                                        {sampleEntry(display)}, std::nullopt);
         }
@@ -56,7 +55,8 @@ struct StoreHarness {
     // The names of the files in the store folder, sorted.
     std::vector<std::string> fileNames() const {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(paths.directory)) {
+        std::error_code missing;
+        for (const auto& entry : std::filesystem::directory_iterator(paths.directory, missing)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
@@ -69,12 +69,6 @@ inline void rawSQL(const std::filesystem::path& path, const std::string& sql) {
     SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readWriteCreate,
                             SQLiteDatabase::JournalPolicy::unchanged, 2000);
     database.execute(sql);
-}
-
-inline std::int64_t rawUserVersion(const std::filesystem::path& path) {
-    SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readOnly,
-                            SQLiteDatabase::JournalPolicy::unchanged, 2000);
-    return database.userVersion();
 }
 
 }  // namespace orvale::testing

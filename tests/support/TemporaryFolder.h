@@ -9,11 +9,13 @@
 
 namespace orvale::testing {
 
-// A fresh folder under the system's temporary folder, removed with its contents.
+// A fresh folder under `base` (by default the system's temporary folder),
+// removed with its contents.
 class TemporaryFolder {
   public:
-    TemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "orvale-test-XXXXXX");
+    explicit TemporaryFolder(
+        const std::filesystem::path& base = std::filesystem::temp_directory_path()) {
+        std::string pattern = base / "orvale-test-XXXXXX";
         if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
@@ -32,6 +34,15 @@ class TemporaryFolder {
   private:
     std::filesystem::path path_;
 };
+
+// A folder in memory when the system has one (/dev/shm), for tests that make
+// many small files and model the disk themselves; else the temporary folder.
+inline std::filesystem::path memoryFolder() {
+    std::error_code error;
+    return std::filesystem::is_directory("/dev/shm", error)
+               ? std::filesystem::path("/dev/shm")
+               : std::filesystem::temp_directory_path();
+}
 
 inline std::string readFile(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
