@@ -15,13 +15,13 @@ constexpr const char* kClosed = "The database is closed.";
 int flagsFor(SQLiteDatabase::OpenMode mode) {
     switch (mode) {
         case SQLiteDatabase::OpenMode::readOnly:
-            return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+            return SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
         case SQLiteDatabase::OpenMode::readWrite:
-            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
+            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
         case SQLiteDatabase::OpenMode::readWriteCreate:
-            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+            return SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX;
     }
-    return SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX;
+    return SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
 }
 
 SQLiteFailure failureOf(sqlite3* handle) {
@@ -48,7 +48,7 @@ SQLiteDatabase::SQLiteDatabase(std::filesystem::path path, OpenMode mode,
         execute("PRAGMA foreign_keys = ON;");
         if (mode != OpenMode::readOnly && journalPolicy == JournalPolicy::writeAhead) {
             execute("PRAGMA journal_mode = WAL;");
-            execute("PRAGMA synchronous = NORMAL;");
+            execute("PRAGMA synchronous = FULL;");
         }
     } catch (...) {
         close();
@@ -120,7 +120,7 @@ void SQLiteDatabase::backup(const std::filesystem::path& destination) {
     sqlite3* target = nullptr;
     const int opened =
         sqlite3_open_v2(destination.c_str(), &target,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (opened != SQLITE_OK || !target) {
         std::string detail =
             target ? sqlite3_errmsg(target) : "Unable to open the backup destination.";

@@ -16,14 +16,15 @@ namespace orvale {
 
 // One connection to a SQLite database file. Uniquely owned; the connection
 // closes when the object goes away or on `close()`, after which every call
-// fails with "The database is closed.". Neither this layer nor SQLite locks
-// (the connection is in SQLite's multi-thread mode): its owner serializes the
-// use of a connection and of its statements.
+// fails with "The database is closed.". Connections are opened in SQLite's
+// serialized mode, but a statement is this layer's own object: the owner of a
+// connection still uses it and its statements from one thread at a time.
 class SQLiteDatabase {
   public:
     enum class OpenMode { readOnly, readWrite, readWriteCreate };
     // `unchanged` leaves the file's journal mode as it is; `writeAhead` switches
-    // the connection to write-ahead logging with synchronous = NORMAL.
+    // the connection to write-ahead logging with synchronous = FULL, so that a
+    // change is on disk when its commit returns.
     enum class JournalPolicy { unchanged, writeAhead };
 
     // Opens a connection, sets the busy timeout and turns on foreign keys.

@@ -7,22 +7,14 @@
 namespace orvale {
 namespace {
 
-// Deletes every layout and exclusion in one transaction that is on disk when
-// it returns: the backup taken next stands for the cleared data, and a
-// write-ahead commit is otherwise flushed only at the next checkpoint.
+// Deletes every layout and exclusion in one transaction. The live connection
+// commits durably, so the backup taken next stands for data that is on disk.
 void clearDurably(SQLiteDatabase& live) {
-    live.execute("PRAGMA synchronous = FULL;");
-    try {
-        inImmediateTransaction(live, [&] {
-            live.execute(
-                "DELETE FROM windows;DELETE FROM displays;DELETE FROM layouts;"
-                "DELETE FROM exclusions;");
-        });
-    } catch (...) {
-        live.execute("PRAGMA synchronous = NORMAL;");
-        throw;
-    }
-    live.execute("PRAGMA synchronous = NORMAL;");
+    inImmediateTransaction(live, [&] {
+        live.execute(
+            "DELETE FROM windows;DELETE FROM displays;DELETE FROM layouts;"
+            "DELETE FROM exclusions;");
+    });
 }
 
 }  // namespace
