@@ -99,8 +99,6 @@ UPDATE layouts
 constexpr std::string_view kUpgradeFromVersion2 =
     "ALTER TABLE displays ADD COLUMN frame_inferred INTEGER NOT NULL DEFAULT 1;";
 
-constexpr const char* kClosed = "The database is closed.";
-
 void runStep(SQLiteDatabase& database, std::string_view statements, std::int64_t reached) {
     inImmediateTransaction(database, [&] {
         database.execute(statements);
@@ -113,7 +111,7 @@ void runStep(SQLiteDatabase& database, std::string_view statements, std::int64_t
 }
 
 void requireOpen(const SQLiteDatabase& database) {
-    if (!database.isOpen()) readFailed(kClosed);
+    if (!database.isOpen()) readFailed(kDatabaseClosed);
 }
 
 }  // namespace

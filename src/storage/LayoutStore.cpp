@@ -30,15 +30,12 @@ void bindMeasurements(SQLiteStatement& statement, int first, const DisplaySnapsh
 
 void validateForWrite(const std::vector<DisplaySnapshot>& displays,
                       const std::vector<WindowEntry>& entries) {
-    if (displays.empty()) {
-        throw StorageError::writeFailed("The captured display information is not valid.");
-    }
+    constexpr const char* kInvalidDisplays = "The captured display information is not valid.";
+    if (displays.empty()) throw StorageError::writeFailed(kInvalidDisplays);
     int primaries = 0;
     std::set<std::string> keys;
     for (const DisplaySnapshot& display : displays) {
-        if (!display.isStorable()) {
-            throw StorageError::writeFailed("The captured display information is not valid.");
-        }
+        if (!display.isStorable()) throw StorageError::writeFailed(kInvalidDisplays);
         primaries += display.isPrimary ? 1 : 0;
         keys.insert(display.key());
     }

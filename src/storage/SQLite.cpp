@@ -10,8 +10,6 @@
 namespace orvale {
 namespace {
 
-constexpr const char* kClosed = "The database is closed.";
-
 int flagsFor(SQLiteDatabase::OpenMode mode) {
     switch (mode) {
         case SQLiteDatabase::OpenMode::readOnly:
@@ -76,7 +74,7 @@ SQLiteFailure SQLiteDatabase::currentFailure() const {
 }
 
 void SQLiteDatabase::execute(std::string_view sql) {
-    if (!handle_) throw StorageError::writeFailed(kClosed);
+    if (!handle_) throw StorageError::writeFailed(kDatabaseClosed);
     char* error = nullptr;
     const std::string text(sql);
     const int result = sqlite3_exec(handle_, text.c_str(), nullptr, nullptr, &error);
@@ -89,7 +87,7 @@ void SQLiteDatabase::execute(std::string_view sql) {
 }
 
 void SQLiteDatabase::quickCheck() {
-    if (!handle_) throw StorageError::readFailed(kClosed);
+    if (!handle_) throw StorageError::readFailed(kDatabaseClosed);
     SQLiteStatement statement(*this, "PRAGMA quick_check;");
     if (!statement.step()) throw SQLiteFailure(11, 11, "SQLite returned no integrity result.");
     const std::string result = statement.text(0).value_or("unknown");
@@ -99,7 +97,7 @@ void SQLiteDatabase::quickCheck() {
 }
 
 void SQLiteDatabase::foreignKeyCheck() {
-    if (!handle_) throw StorageError::readFailed(kClosed);
+    if (!handle_) throw StorageError::readFailed(kDatabaseClosed);
     SQLiteStatement statement(*this, "PRAGMA foreign_key_check;");
     if (!statement.step()) return;
     throw SQLiteFailure(
@@ -113,14 +111,14 @@ std::int64_t SQLiteDatabase::userVersion() {
 }
 
 void SQLiteDatabase::backup(const std::filesystem::path& destination) {
-    if (!handle_) throw StorageError::backupFailed(kClosed);
+    if (!handle_) throw StorageError::backupFailed(kDatabaseClosed);
     if (::unlink(destination.c_str()) != 0 && errno != ENOENT) {
         throw FileSystemError("deleting", destination, errno);
     }
     sqlite3* target = nullptr;
-    const int opened =
-        sqlite3_open_v2(destination.c_str(), &target,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    const int opened = sqlite3_open_v2(
+        destination.c_str(), &target,
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
     if (opened != SQLITE_OK || !target) {
         std::string detail =
             target ? sqlite3_errmsg(target) : "Unable to open the backup destination.";
@@ -142,7 +140,7 @@ void SQLiteDatabase::backup(const std::filesystem::path& destination) {
 
 SQLiteStatement::SQLiteStatement(SQLiteDatabase& database, std::string_view sql)
     : database_(database) {
-    if (!database_.isOpen()) throw StorageError::readFailed(kClosed);
+    if (!database_.isOpen()) throw StorageError::readFailed(kDatabaseClosed);
     const int result = sqlite3_prepare_v2(database_.handle(), sql.data(),
                                           static_cast<int>(sql.size()), &statement_, nullptr);
     if (result != SQLITE_OK || !statement_) {

@@ -14,6 +14,9 @@ struct sqlite3_stmt;
 
 namespace orvale {
 
+// What every use of a closed connection or its statements fails with.
+inline constexpr const char* kDatabaseClosed = "The database is closed.";
+
 // One connection to a SQLite database file. Uniquely owned; the connection
 // closes when the object goes away or on `close()`, after which every call
 // fails with "The database is closed.". Connections are opened in SQLite's

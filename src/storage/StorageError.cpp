@@ -1,5 +1,7 @@
 #include "storage/StorageError.h"
 
+#include "model/LayoutName.h"
+
 namespace orvale {
 namespace {
 
@@ -36,7 +38,7 @@ std::string describe(StorageError::Kind kind, const std::string& detail, std::in
         case Kind::duplicateName:
             return "A layout named “" + detail + "” already exists.";
         case Kind::invalidName:
-            return "Enter a layout name.";
+            return std::string(kEnterLayoutNameMessage);
         case Kind::emptyLayout:
             return "A layout needs at least one window.";
         case Kind::lastEntry:
