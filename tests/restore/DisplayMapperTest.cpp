@@ -58,20 +58,6 @@ TEST_F(ThreeDisplays, SameDisplaysMapByIdentity) {
     EXPECT_TRUE(missingDisplays(layout, m).empty());
 }
 
-TEST_F(ThreeDisplays, ReplacedExternalIsMappedByArrangementOnlyInManualRestores) {
-    auto now = same;
-    now[2] = connected(9, {4072, 0, 2560, 1440}, 2560, 1440);
-    const auto manual = map(layout, now, {}, true);
-    EXPECT_TRUE(manual.usedTopologyFallback);
-    EXPECT_EQ(manual.assignments.at(key(3)), now[2]);
-
-    const auto automatic = map(layout, now, {}, false);
-    EXPECT_FALSE(automatic.usedTopologyFallback);
-    EXPECT_FALSE(automatic.assignments.contains(key(3)));
-    EXPECT_EQ(missingDisplays(layout, automatic),
-              (std::vector<MissingDisplay>{{key(3), "Display 3 · 2560 × 1440"}}));
-}
-
 TEST_F(ThreeDisplays, AlikeReplacementsKeepLeftOnLeft) {
     // Both externals replaced by alike displays, listed right one first.
     std::vector<CurrentDisplay> now{

@@ -71,21 +71,6 @@ TEST_F(RestoreUndoTest, ChangedVisibleFrameScalesTheWindowToFit) {
     EXPECT_TRUE(result->ambiguous.empty());
 }
 
-TEST_F(RestoreUndoTest, MissingDisplayPlacesTheWindowWhereItIsNow) {
-    // Journal a window that came from the side display, then unplug that one.
-    const auto fromSide = open(launch("Side App"), {5000, 100, 600, 400});
-    save("Side App", "Built-in Display", {100, 125, 600, 400});
-    ASSERT_EQ(restore().summary, "4 restored");
-    desktop.unplugDisplay(display("Side").cgDisplayID);
-
-    const auto result = undo();
-    ASSERT_TRUE(result);
-    ASSERT_EQ(result->entries.size(), 1u);
-    EXPECT_EQ(result->entries[0].outcome, O::restored);
-    EXPECT_EQ(result->entries[0].detail, "Original display missing. Placed on Built-in Display.");
-    EXPECT_EQ(frameOf(fromSide), (RectD{912, 100, 600, 400}));
-}
-
 TEST_F(RestoreUndoTest, PartialUndoRetriesOnlyTheFailedWindow) {
     const Uuid a = windowID(0), b = windowID(1), c = windowID(2);
     for (const auto attribute : {AXAttribute::size, AXAttribute::position}) {
