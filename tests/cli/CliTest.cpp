@@ -87,7 +87,6 @@ TEST_F(CliTest, ListCreatesTheDatabaseAndPrintsAnyNoticeBeforeOneLinePerLayout) 
 }
 
 TEST_F(CliTest, FailuresPrintTheDescriptionAndSuggestionAndExitWithOne) {
-    std::filesystem::create_directories(paths.directory);
     rawSQL(paths.database, "PRAGMA user_version = 7;");
     const Outcome outcome = runWith({"list"});
     EXPECT_EQ(outcome.status, kFailure);

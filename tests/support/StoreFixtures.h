@@ -65,8 +65,10 @@ struct StoreHarness {
     }
 };
 
-// Runs raw SQL on a file outside the store, as another program would.
+// Runs raw SQL on a file outside the store, as another program would,
+// creating the file and its folder when missing.
 inline void rawSQL(const std::filesystem::path& path, const std::string& sql) {
+    std::filesystem::create_directories(path.parent_path());
     SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readWriteCreate,
                             SQLiteDatabase::JournalPolicy::unchanged, 2000);
     database.execute(sql);
