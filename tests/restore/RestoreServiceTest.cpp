@@ -223,14 +223,23 @@ TEST_F(RestoreServiceTest, CancelledBeforeTheScanTouchesNothing) {
     EXPECT_EQ(desktop.count(SimulatedAction::Kind::read), 0u);
 }
 
-TEST_F(RestoreServiceTest, PermissionRevokedMidRun) {
+TEST_F(RestoreServiceTest, WithoutAWindowManagerEveryEntryFailsAndOneLostMidRunFailsTheRest) {
     for (const char* app : {"A", "B", "C", "D"}) {
         open(launch(app), {100, 100, 400, 300});
         save(app, "Studio", {1612, 100, 1000, 800});
     }
+    desktop.setTrusted(false);
+    auto result = restore();
+    const std::string missing = "No supported window manager is running";
+    EXPECT_EQ(result.failedCount, 4);
+    for (const EntryResult& entry : result.entries) EXPECT_EQ(entry.detail, missing);
+    EXPECT_EQ(result.summary, missing);
+    EXPECT_TRUE(result.permissionLost);
+
     // The first window takes two writes; the permission goes during the second.
+    desktop.setTrusted(true);
     desktop.revokePermissionAfterWrites(3);
-    const auto result = restore();
+    result = restore();
     const std::string revoked = "The window manager stopped running";
     expectEntries(result, {{layout.entries[0].id, O::restored, "Placed on Studio"},
                            {layout.entries[1].id, O::failed, revoked},
@@ -241,18 +250,6 @@ TEST_F(RestoreServiceTest, PermissionRevokedMidRun) {
     // The interrupted window may have changed, so it is journaled too.
     ASSERT_TRUE(service.undoSnapshot());
     EXPECT_EQ(service.undoSnapshot()->entries.size(), 2u);
-}
-
-TEST_F(RestoreServiceTest, NoPermissionAtAllFailsEveryEntry) {
-    open(launch("A"), {100, 100, 400, 300});
-    const auto a = save("A", "Studio", {1612, 100, 1000, 800});
-    const auto b = save("B", "Side", {4072, 0, 800, 600});
-    desktop.setTrusted(false);
-    const auto result = restore();
-    expectEntries(result, {{a.id, O::failed, "No supported window manager is running"},
-                           {b.id, O::failed, "No supported window manager is running"}});
-    EXPECT_EQ(result.summary, "No supported window manager is running");
-    EXPECT_TRUE(result.permissionLost);
 }
 
 TEST_F(RestoreServiceTest, AMatchedWindowWhoseFrameCannotBeReadWhenPlanningIsNotMoved) {

@@ -143,25 +143,23 @@ TEST_F(RestoreUndoTest, ClosedExcludedAndAlreadyReturnedWindows) {
     EXPECT_FALSE(service.undoSnapshot());
 }
 
-TEST_F(RestoreUndoTest, NoPermissionFailsEveryWindowAndKeepsTheJournal) {
+TEST_F(RestoreUndoTest, TheWindowManagerMissingOrLostPartWayKeepsTheRestForAnotherTry) {
+    const Uuid a = windowID(0), b = windowID(1), c = windowID(2);
     const auto before = service.undoSnapshot();
     desktop.setTrusted(false);
-    const auto result = undo();
+    auto result = undo();
     ASSERT_TRUE(result);
     EXPECT_EQ(result->kind, ResultKind::undo);
-    EXPECT_EQ(result->summary, "No supported window manager is running");
+    const std::string missing = "No supported window manager is running";
+    EXPECT_EQ(result->summary, missing);
     EXPECT_EQ(result->failedCount, 3);
-    for (const auto& entry : result->entries) {
-        EXPECT_EQ(entry.detail, "No supported window manager is running");
-    }
+    for (const auto& entry : result->entries) EXPECT_EQ(entry.detail, missing);
     EXPECT_EQ(service.undoSnapshot(), before);
-}
 
-TEST_F(RestoreUndoTest, TheWindowManagerLostPartWayKeepsTheRestForAnotherTry) {
-    const Uuid a = windowID(0), b = windowID(1), c = windowID(2);
     // It stops while the second window is being written.
+    desktop.setTrusted(true);
     desktop.revokePermissionAfterWrites(3);
-    const auto result = undo();
+    result = undo();
     ASSERT_TRUE(result);
     const std::string stopped = "The window manager stopped running";
     expectEntries(*result,
