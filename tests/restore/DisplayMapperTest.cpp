@@ -50,14 +50,6 @@ struct ThreeDisplays : testing::Test {
     };
 };
 
-TEST_F(ThreeDisplays, SameDisplaysMapByIdentity) {
-    const auto m = map(layout, same, {}, true);
-    ASSERT_EQ(m.assignments.size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(m.assignments.at(key(i + 1)), same[i]);
-    EXPECT_FALSE(m.usedTopologyFallback);
-    EXPECT_TRUE(missingDisplays(layout, m).empty());
-}
-
 TEST_F(ThreeDisplays, AlikeReplacementsKeepLeftOnLeft) {
     // Both externals replaced by alike displays, listed right one first.
     std::vector<CurrentDisplay> now{
