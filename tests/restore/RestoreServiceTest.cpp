@@ -36,6 +36,8 @@ TEST_F(RestoreServiceTest, FullRestoreAcrossThreeDisplays) {
 
     const RestoreResult result =
         restore(options, nullptr, [&](const RestoreProgress& p) { progress.push_back(p); });
+    ASSERT_EQ(result.entries.size(), plan.size());
+    ASSERT_EQ(progress.size(), plan.size());
 
     std::vector<testing_support::ExpectedEntry> expected;
     for (std::size_t i = 0; i < plan.size(); ++i) {
