@@ -32,78 +32,61 @@ class CliTest : public ::testing::Test {
         return {status, out.str(), err.str()};
     }
 
+    // What a command that must succeed printed.
+    std::string output(std::vector<std::string> arguments) {
+        const Outcome outcome = runWith(std::move(arguments));
+        EXPECT_EQ(outcome.status, kSuccess) << outcome.err;
+        EXPECT_EQ(outcome.err, "");
+        return outcome.out;
+    }
+
     TemporaryFolder folder;
     StorePaths paths = StorePaths::in(folder / "data" / "Orvale");
 };
 
-TEST_F(CliTest, HelpListsTheCommands) {
-    const Outcome outcome = runWith({"--help"});
-    EXPECT_EQ(outcome.status, kSuccess);
-    EXPECT_NE(outcome.out.find("Usage: orvale <command>"), std::string::npos);
-    EXPECT_NE(outcome.out.find("--help"), std::string::npos);
-    EXPECT_NE(outcome.out.find("  list "), std::string::npos);
-    EXPECT_NE(outcome.out.find("  backup "), std::string::npos);
-    EXPECT_TRUE(outcome.err.empty());
+TEST_F(CliTest, HelpGoesToTheOutputAndUsageErrorsToTheErrorsWithTwo) {
+    const std::string help = output({"--help"});
+    EXPECT_TRUE(help.starts_with("Usage: orvale <command>\n"));
+    for (const char* command : {"list", "backup", "displays", "windows", "--help"}) {
+        EXPECT_NE(help.find("\n  " + std::string(command) + " "), std::string::npos) << command;
+    }
+    for (const auto& [arguments, error] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{}, ""},
+             {{"frobnicate"}, "orvale: unknown command “frobnicate”.\n\n"},
+             {{"list", "extra"}, "orvale: “list” takes no arguments.\n\n"}}) {
+        const Outcome outcome = runWith(arguments);
+        EXPECT_EQ(outcome.status, kUsageError);
+        EXPECT_TRUE(outcome.err.starts_with(error + "Usage: orvale <command>\n")) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
 }
 
-TEST_F(CliTest, UsageErrorsExitWithTwo) {
-    const Outcome none = runWith({});
-    EXPECT_EQ(none.status, kUsageError);
-    EXPECT_NE(none.err.find("Usage:"), std::string::npos);
-    const Outcome unknown = runWith({"frobnicate"});
-    EXPECT_EQ(unknown.status, kUsageError);
-    EXPECT_NE(unknown.err.find("unknown command “frobnicate”"), std::string::npos);
-    EXPECT_TRUE(unknown.out.empty());
-    EXPECT_EQ(runWith({"list", "extra"}).status, kUsageError);
-}
-
-TEST_F(CliTest, ListOnAFirstRunCreatesTheDatabase) {
-    const Outcome outcome = runWith({"list"});
-    EXPECT_EQ(outcome.status, kSuccess) << outcome.err;
-    EXPECT_EQ(outcome.out, "No saved layouts.\n");
+TEST_F(CliTest, ListCreatesTheDatabaseAndPrintsAnyNoticeBeforeOneLinePerLayout) {
+    EXPECT_EQ(output({"list"}), "No saved layouts.\n");
     EXPECT_TRUE(std::filesystem::exists(paths.database));
-}
-
-TEST_F(CliTest, ListPrintsOneLinePerLayout) {
     {
-        auto result = LayoutStore::open(paths);
+        auto store = LayoutStore::open(paths).store;
         const auto a = sampleDisplay(1, 0, true);
         const auto b = sampleDisplay(2, 1920, false);
-        result.store->createLayout("Work", {a, b}, {sampleEntry(a), sampleEntry(b), sampleEntry(b)},
-                                   std::nullopt);
-        result.store->createLayout("Solo", {a}, {sampleEntry(a)}, std::nullopt);
+        store->createLayout("Work", {a, b}, {sampleEntry(a), sampleEntry(b), sampleEntry(b)},
+                            std::nullopt);
+        store->createLayout("Solo", {a}, {sampleEntry(a)}, std::nullopt);
     }
-    const Outcome outcome = runWith({"list"});
-    EXPECT_EQ(outcome.status, kSuccess) << outcome.err;
-    EXPECT_EQ(outcome.out, "Work\t3 windows\t2 displays\nSolo\t1 window\t1 display\n");
-}
+    const std::string layouts = "Work\t3 windows\t2 displays\nSolo\t1 window\t1 display\n";
+    EXPECT_EQ(output({"list"}), layouts);
 
-TEST_F(CliTest, ListPrintsTheStorageNoticeFirst) {
-    {
-        auto result = LayoutStore::open(paths);
-        const auto a = sampleDisplay(1);
-        result.store->createLayout("Work", {a}, {sampleEntry(a)}, std::nullopt);
-        result.store->backupNow();
-    }
+    EXPECT_EQ(output({"backup"}), paths.backup.string() + "\n");
     writeFile(paths.database, std::string(4096, 'x'));
-    const Outcome outcome = runWith({"list"});
-    EXPECT_EQ(outcome.status, kSuccess) << outcome.err;
-    EXPECT_TRUE(outcome.out.starts_with(
+    const std::string recovered = output({"list"});
+    EXPECT_TRUE(recovered.starts_with(
         "Your layouts are back\nSaved layouts were restored from the last backup. The damaged "
         "copy is kept for recovery.\nPreserved files: Orvale.corrupt-"))
-        << outcome.out;
-    EXPECT_TRUE(outcome.out.ends_with(".sqlite.\n\nWork\t1 window\t1 display\n")) << outcome.out;
-}
-
-TEST_F(CliTest, BackupPrintsThePath) {
-    const Outcome outcome = runWith({"backup"});
-    EXPECT_EQ(outcome.status, kSuccess) << outcome.err;
-    EXPECT_EQ(outcome.out, paths.backup.string() + "\n");
-    EXPECT_TRUE(std::filesystem::exists(paths.backup));
+        << recovered;
+    EXPECT_TRUE(recovered.ends_with(".sqlite.\n\n" + layouts)) << recovered;
 }
 
 TEST_F(CliTest, FailuresPrintTheDescriptionAndSuggestionAndExitWithOne) {
-    std::filesystem::create_directories(paths.directory);
     rawSQL(paths.database, "PRAGMA user_version = 7;");
     const Outcome outcome = runWith({"list"});
     EXPECT_EQ(outcome.status, kFailure);

@@ -21,11 +21,11 @@ class DesktopFixture : public ::testing::Test {
     static constexpr RectD kVisible{0, 25, 1440, 875};
 
     DesktopFixture() {
-        primaryID = desktop.plugDisplay({.identity = {1552, 41001, 7, 0},
-                                         .name = "Built-in",
-                                         .frame = kScreen,
-                                         .visibleFrame = kVisible,
-                                         .isPrimary = true});
+        desktop.plugDisplay({.identity = {1552, 41001, 7, 0},
+                             .name = "Built-in",
+                             .frame = kScreen,
+                             .visibleFrame = kVisible,
+                             .isPrimary = true});
     }
 
     std::vector<CurrentDisplay> displays() { return DisplayService(desktop).currentDisplays(); }
@@ -73,7 +73,6 @@ class DesktopFixture : public ::testing::Test {
     VirtualClock clock;
     SimulatedDesktop desktop{clock};
     WindowService service{desktop, desktop, desktop, clock};
-    std::uint32_t primaryID = 0;
 };
 
 }  // namespace orvale

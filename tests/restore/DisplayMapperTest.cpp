@@ -50,28 +50,6 @@ struct ThreeDisplays : testing::Test {
     };
 };
 
-TEST_F(ThreeDisplays, SameDisplaysMapByIdentity) {
-    const auto m = map(layout, same, {}, true);
-    ASSERT_EQ(m.assignments.size(), 3u);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(m.assignments.at(key(i + 1)), same[i]);
-    EXPECT_FALSE(m.usedTopologyFallback);
-    EXPECT_TRUE(missingDisplays(layout, m).empty());
-}
-
-TEST_F(ThreeDisplays, ReplacedExternalIsMappedByArrangementOnlyInManualRestores) {
-    auto now = same;
-    now[2] = connected(9, {4072, 0, 2560, 1440}, 2560, 1440);
-    const auto manual = map(layout, now, {}, true);
-    EXPECT_TRUE(manual.usedTopologyFallback);
-    EXPECT_EQ(manual.assignments.at(key(3)), now[2]);
-
-    const auto automatic = map(layout, now, {}, false);
-    EXPECT_FALSE(automatic.usedTopologyFallback);
-    EXPECT_FALSE(automatic.assignments.contains(key(3)));
-    EXPECT_EQ(missingDisplays(layout, automatic),
-              (std::vector<MissingDisplay>{{key(3), "Display 3 · 2560 × 1440"}}));
-}
-
 TEST_F(ThreeDisplays, AlikeReplacementsKeepLeftOnLeft) {
     // Both externals replaced by alike displays, listed right one first.
     std::vector<CurrentDisplay> now{

@@ -24,9 +24,9 @@ WindowEntry entry(const std::string& bundleID, std::optional<std::string> host =
     return e;
 }
 
-struct Desktop {
-    std::uint64_t nextHandle = 1;
-
+// Windows of the current desktop, each a live window of its own.
+class MatchingServiceTest : public ::testing::Test {
+  protected:
     WindowReferencePtr window(const std::string& bundleID, RectD frame = {0, 0, 400, 300},
                               std::optional<std::string> host = std::nullopt,
                               const std::string& subrole = kStandard,
@@ -43,6 +43,8 @@ struct Desktop {
         w.frame = frame;
         return std::make_shared<const WindowReference>(w);
     }
+
+    std::uint64_t nextHandle = 1;
 };
 
 // The same live window as found by a later scan: same element, new reference id.
@@ -52,28 +54,26 @@ WindowReferencePtr rescanned(const WindowReferencePtr& window) {
     return std::make_shared<const WindowReference>(copy);
 }
 
-TEST(MatchingServiceTest, CompatibilityIsExactOnApplicationRoleAndSubrole) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, CompatibilityIsExactOnApplicationRoleAndSubrole) {
     const WindowEntry e = entry("com.example.Editor");
-    EXPECT_TRUE(MatchingService::isCompatible(e, *desktop.window("com.example.Editor")));
-    EXPECT_FALSE(MatchingService::isCompatible(e, *desktop.window("com.example.editor")));
+    EXPECT_TRUE(MatchingService::isCompatible(e, *window("com.example.Editor")));
+    EXPECT_FALSE(MatchingService::isCompatible(e, *window("com.example.editor")));
     EXPECT_FALSE(MatchingService::isCompatible(
-        e, *desktop.window("com.example.Editor", {}, std::nullopt, "AXDialog")));
-    WindowReference otherRole = *desktop.window("com.example.Editor");
+        e, *window("com.example.Editor", {}, std::nullopt, "AXDialog")));
+    WindowReference otherRole = *window("com.example.Editor");
     otherRole.role = "AXSheet";
     EXPECT_FALSE(MatchingService::isCompatible(e, otherRole));
 }
 
-TEST(MatchingServiceTest, OneEntryPerGroupAndExcludedEntriesInNone) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, OneEntryPerGroupAndExcludedEntriesInNone) {
     const auto single = entry("com.example.Single");
     const auto twice = entry("com.example.Twice");
     const auto absent = entry("com.example.Absent");
     const auto excluded = entry("com.example.Hidden");
-    const auto w1 = desktop.window("com.example.Single");
-    const auto t1 = desktop.window("com.example.Twice", {0, 200, 100, 100});
-    const auto t2 = desktop.window("com.example.Twice", {0, 100, 100, 100});
-    const auto hidden = desktop.window("com.example.Hidden");
+    const auto w1 = window("com.example.Single");
+    const auto t1 = window("com.example.Twice", {0, 200, 100, 100});
+    const auto t2 = window("com.example.Twice", {0, 100, 100, 100});
+    const auto hidden = window("com.example.Hidden");
 
     const auto r = resolve({single, twice, absent, excluded}, {w1, t1, t2, hidden}, {}, {},
                            {"com.example.Hidden"});
@@ -84,12 +84,11 @@ TEST(MatchingServiceTest, OneEntryPerGroupAndExcludedEntriesInNone) {
     EXPECT_EQ(r.unmatched, std::vector{absent.id});
 }
 
-TEST(MatchingServiceTest, AlikeEntriesAreNeverGuessed) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, AlikeEntriesAreNeverGuessed) {
     const auto a = entry("com.example.Term");
     const auto b = entry("com.example.Term");
-    const auto w1 = desktop.window("com.example.Term", {500, 0, 100, 100});
-    const auto w2 = desktop.window("com.example.Term", {0, 0, 100, 100});
+    const auto w1 = window("com.example.Term", {500, 0, 100, 100});
+    const auto w2 = window("com.example.Term", {0, 0, 100, 100});
 
     auto r = resolve({a, b}, {w1, w2}, {}, {}, {});
     EXPECT_TRUE(r.matched.empty());
@@ -102,14 +101,13 @@ TEST(MatchingServiceTest, AlikeEntriesAreNeverGuessed) {
     EXPECT_EQ(r.candidates.at(b.id), std::vector{w1});
 }
 
-TEST(MatchingServiceTest, PreferencesComeFirstAndAreIgnoredWhenUnusable) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, PreferencesComeFirstAndAreIgnoredWhenUnusable) {
     const auto a = entry("com.example.Term");
     const auto b = entry("com.example.Term");
     const auto c = entry("com.example.Term");
-    const auto w1 = desktop.window("com.example.Term");
-    const auto w2 = desktop.window("com.example.Term");
-    const auto dialog = desktop.window("com.example.Term", {}, std::nullopt, "AXDialog");
+    const auto w1 = window("com.example.Term");
+    const auto w2 = window("com.example.Term");
+    const auto dialog = window("com.example.Term", {}, std::nullopt, "AXDialog");
 
     // b's choice is the same live window as a's, seen by another scan; c's is
     // incompatible. Both fall back to the ordinary passes.
@@ -121,44 +119,33 @@ TEST(MatchingServiceTest, PreferencesComeFirstAndAreIgnoredWhenUnusable) {
     EXPECT_EQ(r.candidates.at(c.id), std::vector{w2});
 }
 
-TEST(MatchingServiceTest, PreferredWindowNeedNotBeAmongTheScannedWindows) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, PreferredWindowNeedNotBeAmongTheScannedWindows) {
     const auto a = entry("com.example.Term");
-    const auto chosen = desktop.window("com.example.Term");
+    const auto chosen = window("com.example.Term");
     const auto r = resolve({a}, {}, {{a.id, chosen}}, {}, {});
     EXPECT_EQ(r.matched.at(a.id), chosen);
 }
 
-TEST(MatchingServiceTest, HostNamesSeparateBrowserWindowsIgnoringCase) {
-    Desktop desktop;
-    const auto mail = entry("org.example.Browser", "mail.example.org");
-    const auto docs = entry("org.example.Browser", "Docs.Example.org");
-    const auto wDocs = desktop.window("org.example.Browser", {}, "docs.example.ORG");
-    const auto wMail = desktop.window("org.example.Browser", {}, "MAIL.example.org");
-    const auto r = resolve({mail, docs}, {wDocs, wMail}, {}, {}, {});
-    EXPECT_EQ(r.matched.at(mail.id), wMail);
-    EXPECT_EQ(r.matched.at(docs.id), wDocs);
-}
-
-TEST(MatchingServiceTest, UnmatchedHostStillCompetesOnIdentity) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, HostNamesSeparateBrowserWindowsIgnoringCaseThenIdentityPairsTheRest) {
     const auto news = entry("org.example.Browser", "news.example.org");
     const auto mail = entry("org.example.Browser", "mail.example.org");
-    const auto wMail = desktop.window("org.example.Browser", {}, "mail.example.org");
-    const auto wOther = desktop.window("org.example.Browser", {}, "shop.example.org");
-    // The host pass takes wMail; the identity pass then finds wOther is the
-    // only window left for the news entry.
-    const auto r = resolve({news, mail}, {wMail, wOther}, {}, {}, {});
+    const auto docs = entry("org.example.Browser", "Docs.Example.org");
+    const auto wDocs = window("org.example.Browser", {}, "docs.example.ORG");
+    const auto wMail = window("org.example.Browser", {}, "MAIL.example.org");
+    const auto wOther = window("org.example.Browser", {}, "shop.example.org");
+    // The host pass pairs mail and docs; the identity pass then finds wOther
+    // is the only window left for the news entry.
+    const auto r = resolve({news, mail, docs}, {wDocs, wMail, wOther}, {}, {}, {});
     EXPECT_EQ(r.matched.at(mail.id), wMail);
+    EXPECT_EQ(r.matched.at(docs.id), wDocs);
     EXPECT_EQ(r.matched.at(news.id), wOther);
 }
 
-TEST(MatchingServiceTest, TwoWindowsOfOneHostLeaveTheChoiceToTheUser) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, TwoWindowsOfOneHostLeaveTheChoiceToTheUser) {
     const auto mail = entry("org.example.Browser", "mail.example.org");
-    const auto w1 = desktop.window("org.example.Browser", {0, 50, 10, 10}, "mail.example.org");
-    const auto w2 = desktop.window("org.example.Browser", {0, 10, 10, 10}, "mail.example.org");
-    const auto other = desktop.window("org.example.Browser", {0, 30, 10, 10}, "shop.example.org");
+    const auto w1 = window("org.example.Browser", {0, 50, 10, 10}, "mail.example.org");
+    const auto w2 = window("org.example.Browser", {0, 10, 10, 10}, "mail.example.org");
+    const auto other = window("org.example.Browser", {0, 30, 10, 10}, "shop.example.org");
     // Host names narrow the choice only when they settle it; the offer then
     // includes every compatible window, whatever its page.
     const auto r = resolve({mail}, {w1, w2, other}, {}, {}, {});
@@ -166,37 +153,29 @@ TEST(MatchingServiceTest, TwoWindowsOfOneHostLeaveTheChoiceToTheUser) {
     EXPECT_EQ(r.candidates.at(mail.id), (std::vector{w2, other, w1}));
 }
 
-TEST(MatchingServiceTest, ExplicitEntriesAreOfferedEvenASingleWindow) {
-    Desktop desktop;
-    const auto a = entry("com.example.Term");
-    const auto w = desktop.window("com.example.Term");
-    const auto r = resolve({a}, {w}, {}, {a.id}, {});
-    EXPECT_TRUE(r.matched.empty());
-    EXPECT_EQ(r.candidates.at(a.id), std::vector{w});
-}
-
-TEST(MatchingServiceTest, ExplicitEntryDoesNotBlockAnotherEntrysUniqueMatch) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, ExplicitEntriesAreOfferedEvenASingleWindowThatNoOtherEntryTakes) {
     const auto chosenByHand = entry("com.example.Term");
+    const auto w = window("com.example.Term");
+    auto r = resolve({chosenByHand}, {w}, {}, {chosenByHand.id}, {});
+    EXPECT_TRUE(r.matched.empty());
+    EXPECT_EQ(r.candidates.at(chosenByHand.id), std::vector{w});
+
+    // Another entry's unique match comes first, and a window taken earlier is
+    // never offered again.
     const auto automatic = entry("com.example.Term");
-    const auto w = desktop.window("com.example.Term");
-    const auto r = resolve({chosenByHand, automatic}, {w}, {}, {chosenByHand.id}, {});
+    r = resolve({chosenByHand, automatic}, {w}, {}, {chosenByHand.id}, {});
     EXPECT_EQ(r.matched.at(automatic.id), w);
-    // A window taken earlier is never offered again.
     EXPECT_EQ(r.unmatched, std::vector{chosenByHand.id});
 }
 
-TEST(MatchingServiceTest, CandidatesSortTopThenLeftThenApplicationNameStably) {
-    Desktop desktop;
+TEST_F(MatchingServiceTest, CandidatesSortTopThenLeftThenApplicationNameStably) {
     const auto e = entry("com.example.Term");
-    const auto low = desktop.window("com.example.Term", {0, 300, 10, 10});
-    const auto right = desktop.window("com.example.Term", {200, 0, 10, 10});
-    const auto leftB =
-        desktop.window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Beta");
-    const auto leftA =
-        desktop.window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Alpha");
+    const auto low = window("com.example.Term", {0, 300, 10, 10});
+    const auto right = window("com.example.Term", {200, 0, 10, 10});
+    const auto leftB = window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Beta");
+    const auto leftA = window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Alpha");
     const auto leftA2 =
-        desktop.window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Alpha");
+        window("com.example.Term", {0, 0, 10, 10}, std::nullopt, kStandard, "Alpha");
     const auto r = resolve({e}, {low, right, leftB, leftA, leftA2}, {}, {}, {});
     const AmbiguousEntry ambiguous{e.id, e.label(), e.appName, r.candidates.at(e.id)};
     const auto numbered = ambiguous.numberedCandidates();
@@ -209,10 +188,9 @@ TEST(MatchingServiceTest, CandidatesSortTopThenLeftThenApplicationNameStably) {
     }
 }
 
-TEST(MatchingServiceTest, DuplicatePreferencesNameEveryEntrySharingAWindow) {
-    Desktop desktop;
-    const auto w1 = desktop.window("com.example.Term");
-    const auto w2 = desktop.window("com.example.Term");
+TEST_F(MatchingServiceTest, DuplicatePreferencesNameEveryEntrySharingAWindow) {
+    const auto w1 = window("com.example.Term");
+    const auto w2 = window("com.example.Term");
     const Uuid a = Uuid::generate(), b = Uuid::generate(), c = Uuid::generate(),
                d = Uuid::generate();
     const auto duplicates = MatchingService::duplicateExplicitEntryIDs(

@@ -52,6 +52,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
     unsupportedButMoved.sizeFailure = failure(AXErrorCode::attributeUnsupported);
     auto rejectedButMoved = applied(kElsewhere);
     rejectedButMoved.positionFailure = failure(AXErrorCode::failure);
+    auto unsupportedStayed = applied(kBefore);
+    unsupportedStayed.sizeFailure = failure(AXErrorCode::attributeUnsupported);
     auto timedOutStayed = applied(kBefore);
     timedOutStayed.positionFailure = failure(AXErrorCode::cannotComplete);
     auto cancelledWrite = applied(std::nullopt);
@@ -71,6 +73,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
          "Placed as close as the app allows."},
         {"first write failed but moved", rejectedButMoved, false, O::adjusted,
          "The app rejected the target and adjusted the window."},
+        {"unsupported and stayed", unsupportedStayed, false, O::failed,
+         "The app does not allow moving or resizing this window"},
         {"stayed with a message", timedOutStayed, false, O::failed, "The app did not respond"},
         {"stayed silently", applied(RectD{100.4, 100, 400, 300}), false, O::failed,
          "The window did not move"},

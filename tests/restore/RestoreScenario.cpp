@@ -35,7 +35,7 @@ AXElement RestoreScenario::open(std::int32_t pid, RectD frame, SimulatedWindow w
 }
 
 WindowEntry RestoreScenario::save(const std::string& appName, const std::string& displayName,
-                                  RectD target, std::optional<std::string> hostname) {
+                                  RectD target) {
     const CurrentDisplay& d = display(displayName);
     WindowEntry entry;
     entry.id = Uuid::generate();
@@ -43,7 +43,6 @@ WindowEntry RestoreScenario::save(const std::string& appName, const std::string&
     entry.appName = appName;
     entry.role = "AXWindow";
     entry.subrole = "AXStandardWindow";
-    entry.hostname = std::move(hostname);
     entry.displayKey = d.id();
     entry.relativeFrame = RelativeFrame::make(target, d.visibleFrame);
     layout.entries.push_back(entry);

@@ -43,8 +43,7 @@ class RestoreScenario : public ::testing::Test {
 
     // Adds an entry that puts a window of `appName` at `target` on the display
     // called `displayName`; `target` must lie within its visible frame.
-    WindowEntry save(const std::string& appName, const std::string& displayName, RectD target,
-                     std::optional<std::string> hostname = std::nullopt);
+    WindowEntry save(const std::string& appName, const std::string& displayName, RectD target);
 
     RestoreResult restore(const RestoreOptions& options = {},
                           const CancellationFlag* cancellation = nullptr,

@@ -40,7 +40,6 @@ void writeVersion1(const fs::path& path) {
         schema.erase(schema.find(part), part.size());
     }
     const std::string id = Uuid::generate().text();
-    fs::create_directories(path.parent_path());
     rawSQL(path,
            schema + "PRAGMA user_version = 1; INSERT INTO layouts VALUES ('" + id +
                "', 'Old', 0, 0, 1, 'sig', NULL, NULL); INSERT INTO displays VALUES ('" + id +
@@ -116,6 +115,16 @@ std::function<void(StoreHarness&)> damagedFailing(Op op, std::string name) {
     };
 }
 
+// The store folder as the previous name kept it: its place and file names.
+void moveToPreviousName(StoreHarness& harness) {
+    const fs::path previous = harness.paths.legacyDirectory();
+    fs::rename(harness.paths.directory, previous);
+    fs::rename(previous / "Orvale.sqlite", previous / "layouts.sqlite");
+    if (fs::exists(previous / "Orvale.backup.sqlite")) {
+        fs::rename(previous / "Orvale.backup.sqlite", previous / "layouts.backup.sqlite");
+    }
+}
+
 const std::string kCleanSlate =
     "Starting with a clean slate|Orvale couldn’t open the previous data, so it created a fresh, "
     "empty library. ";
@@ -136,7 +145,6 @@ INSTANTIATE_TEST_SUITE_P(
                     Names{"Orvale.sqlite"}},
         OpeningCase{"UpgradeFails",  // a version-2 file that already has the new column
                     [](StoreHarness& h) {
-                        fs::create_directories(h.paths.directory);
                         rawSQL(h.paths.database, "PRAGMA journal_mode = WAL;" +
                                                      std::string(LayoutSchema::kSchema) +
                                                      "PRAGMA user_version = 2;");
@@ -146,7 +154,6 @@ INSTANTIATE_TEST_SUITE_P(
                     kLive},
         OpeningCase{"NewerVersion",
                     [](StoreHarness& h) {
-                        fs::create_directories(h.paths.directory);
                         rawSQL(h.paths.database, "CREATE TABLE t (x); PRAGMA user_version = 4;");
                     },
                     "Update Orvale for database version 4. File unchanged: {db}.",
@@ -224,11 +231,7 @@ INSTANTIATE_TEST_SUITE_P(
                     [](StoreHarness& h) {
                         h.addLayouts(1);
                         h.open().store->backupNow();
-                        fs::rename(h.paths.directory, h.paths.legacyDirectory());
-                        fs::rename(h.paths.legacyDirectory() / "Orvale.sqlite",
-                                   h.paths.legacyDirectory() / "layouts.sqlite");
-                        fs::rename(h.paths.legacyDirectory() / "Orvale.backup.sqlite",
-                                   h.paths.legacyDirectory() / "layouts.backup.sqlite");
+                        moveToPreviousName(h);
                     },
                     "Saved layouts copied to Orvale|Your saved layouts and backup were copied "
                     "from the previous app name. The old folder was left untouched.|Previous "
@@ -237,9 +240,7 @@ INSTANTIATE_TEST_SUITE_P(
         OpeningCase{"AdoptionFails",
                     [](StoreHarness& h) {
                         h.addLayouts(1);
-                        fs::rename(h.paths.directory, h.paths.legacyDirectory());
-                        fs::rename(h.paths.legacyDirectory() / "Orvale.sqlite",
-                                   h.paths.legacyDirectory() / "layouts.sqlite");
+                        moveToPreviousName(h);
                         writeFile(h.paths.legacyDirectory() / "layouts.backup.sqlite", "backup");
                         h.files->fail(Op::copy, "Orvale.backup.sqlite");
                     },

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -39,14 +38,12 @@ enum class Op {
 // the tests needs the real disk to survive a power loss. Single-threaded.
 class FaultInjectingFileSystem final : public FileSystem {
   public:
-    // Fails `op` on paths whose file name contains `name` (empty: every path)
-    // with `error`, after letting `skip` matching calls through, `times` times
-    // (negative: every time).
-    void fail(Op op, std::string name = {}, int error = EIO, int times = -1, int skip = 0) {
-        rules_.push_back(Rule{op, std::move(name), error, times, skip});
+    // Fails every `op` on paths whose file name contains `name` (empty: every
+    // path) with `error`.
+    void fail(Op op, std::string name = {}, int error = EIO) {
+        rules_.push_back(Rule{op, std::move(name), error});
     }
     void clear() { rules_.clear(); }
-    int calls(Op op) const { return calls_.contains(op) ? calls_.at(op) : 0; }
     int changes() const { return changes_; }
 
     // Asked before each change to the disk (every operation but listing,
@@ -58,17 +55,14 @@ class FaultInjectingFileSystem final : public FileSystem {
 
     // Counts `op` on `path`; the error number it must fail with, or 0.
     int check(Op op, const std::filesystem::path& path, bool changesDisk) {
-        ++calls_[op];
         changes_ += changesDisk ? 1 : 0;
         if (changesDisk && beforeChange) {
             if (const int error = beforeChange(changes_, op, path)) return error;
         }
-        for (Rule& rule : rules_) {
-            if (rule.op != op || rule.times == 0) continue;
-            if (path.filename().string().find(rule.name) == std::string::npos) continue;
-            if (rule.skip > 0 && rule.skip--) continue;
-            rule.times -= rule.times > 0 ? 1 : 0;
-            return rule.error;
+        for (const Rule& rule : rules_) {
+            if (rule.op == op && path.filename().string().find(rule.name) != std::string::npos) {
+                return rule.error;
+            }
         }
         return 0;
     }
@@ -134,8 +128,6 @@ class FaultInjectingFileSystem final : public FileSystem {
         Op op;
         std::string name;
         int error;
-        int times;
-        int skip;
     };
 
     void guard(Op op, const std::filesystem::path& path, bool changesDisk = true) {
@@ -152,7 +144,6 @@ class FaultInjectingFileSystem final : public FileSystem {
 
     PosixFileSystem real_;
     std::vector<Rule> rules_;
-    std::map<Op, int> calls_;
     int changes_ = 0;
 };
 

@@ -26,10 +26,11 @@ inline DisplaySnapshot sampleDisplay(std::uint32_t serial, double x = 0, bool pr
                            false};
 }
 
-inline WindowEntry sampleEntry(const DisplaySnapshot& display, const std::string& app = "Terminal",
-                               double x = 0.1) {
-    return WindowEntry{Uuid::generate(),   "org.example." + app, app,           "AXWindow",
-                       "AXStandardWindow", std::nullopt,         display.key(), {x, 0.1, 0.5, 0.5}};
+inline WindowEntry sampleEntry(const DisplaySnapshot& display,
+                               const std::string& app = "Terminal") {
+    return WindowEntry{Uuid::generate(), "org.example." + app, app,
+                       "AXWindow",       "AXStandardWindow",   std::nullopt,
+                       display.key(),    {0.1, 0.1, 0.5, 0.5}};
 }
 
 // A store folder in a temporary folder, a fault-injecting file system and a
@@ -64,8 +65,10 @@ struct StoreHarness {
     }
 };
 
-// Runs raw SQL on a file outside the store, as another program would.
+// Runs raw SQL on a file outside the store, as another program would,
+// creating the file and its folder when missing.
 inline void rawSQL(const std::filesystem::path& path, const std::string& sql) {
+    std::filesystem::create_directories(path.parent_path());
     SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readWriteCreate,
                             SQLiteDatabase::JournalPolicy::unchanged, 2000);
     database.execute(sql);
