@@ -103,17 +103,16 @@ int runInterrupted(const Scenario& scenario, const fs::path& start, const fs::pa
     std::optional<DiskImage> image;
     int first = 0;
     int made = -1;
-    const Bounds bounds{[&] {
-                            image.emplace(folder);
-                            files->image = &*image;
-                            first = files->changes();
-                            files->beforeChange = [&](int change, Op, const fs::path&) {
-                                if (kill && change - first == lossAt) ::raise(SIGKILL);
-                                return lossAt > 0 && (change - first >= lossAt || made >= 0) ? EIO
-                                                                                             : 0;
-                            };
-                        },
-                        [&] { made = files->changes() - first; }};
+    const auto begin = [&] {
+        image.emplace(folder);
+        files->image = &*image;
+        first = files->changes();
+        files->beforeChange = [&](int change, Op, const fs::path&) {
+            if (kill && change - first == lossAt) ::raise(SIGKILL);
+            return lossAt > 0 && (change - first >= lossAt || made >= 0) ? EIO : 0;
+        };
+    };
+    const Bounds bounds{begin, [&] { made = files->changes() - first; }};
     {
         SQLiteDiskShim shim(*files);
         try {

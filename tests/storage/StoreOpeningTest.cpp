@@ -349,7 +349,6 @@ const std::string kPaused = "Backup protection paused|";
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ResetTest,
     ::testing::Values(
-        ResetFault{"None", [](auto&) {}, "", false, ""},
         ResetFault{"MarkerCannotBeWritten",
                    [](StoreHarness& h) { h.files->fail(Op::writeFile, "reset-pending"); },
                    "!Reset failed. No saved data removed. A safe reset could not be started. "
