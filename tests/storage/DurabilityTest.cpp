@@ -1,12 +1,17 @@
-// Power loss at every step, in the manner of LevelDB's fault-injection test:
-// an operation is run once to count its changes to the disk (N), then again
-// from the same files for every k in 1 … N + 1 with the power lost at its k-th
-// change (that change and every later one fail, SQLite's too; k = N + 1 is just
-// after it returned). The files are then put back to what the disk would hold,
-// and the store must open on them holding the state from before the operation
-// or the state after it, never a mix and never nothing.
+// Power loss and kills at every step, in the manner of LevelDB's
+// fault-injection test: an operation is run once to count its changes to the
+// disk (N), then again from the same files for every k in 1 … N + 1 with the
+// power lost at its k-th change (that change and every later one fail,
+// SQLite's too; k = N + 1 is just after it returned), and then in a child
+// process killed with SIGKILL just before that change. After a power loss the
+// files are put back to what the disk would hold; after a kill they stay as
+// they are. The store must open on them holding the state from before the
+// operation or the state after it, never a mix and never nothing.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "storage/LayoutSchema.h"
 #include "support/SQLiteDiskShim.h"
@@ -79,32 +84,35 @@ struct Scenario {
     std::function<void(const StorePaths&)> setUp;  // on the real file system
     Run run;
     std::vector<State> allowed;  // the state after the operation last, on disk once it returned
+    bool kills = true;           // also run in a child killed at every change
+    friend void PrintTo(const Scenario& scenario, std::ostream* out) { *out << scenario.name; }
 };
 
-void PrintTo(const Scenario& scenario, std::ostream* out) {
-    *out << scenario.name;
-}
-
 // Runs the scenario in `folder` on a copy of `start` with the power lost at
-// its change `lossAt` (0: never); returns how many changes it made.
-int runWithPowerLoss(const Scenario& scenario, const fs::path& start, const fs::path& folder,
-                     int lossAt) {
+// its change `lossAt` (0: never), or in a child killed there; returns how many
+// changes it made.
+int runInterrupted(const Scenario& scenario, const fs::path& start, const fs::path& folder,
+                   int lossAt, bool kill = false) {
     fs::copy(start, folder, fs::copy_options::recursive);
+    if (const pid_t child = kill ? ::fork() : 0; child > 0) {
+        ::waitpid(child, nullptr, 0);
+        return 0;
+    }
     auto files = std::make_shared<FaultInjectingFileSystem>();
     VirtualClock clock;
     std::optional<DiskImage> image;
     int first = 0;
     int made = -1;
-    const Bounds bounds{[&] {
-                            image.emplace(folder);
-                            files->image = &*image;
-                            first = files->changes();
-                            files->beforeChange = [&](int change, Op, const fs::path&) {
-                                return lossAt > 0 && (change - first >= lossAt || made >= 0) ? EIO
-                                                                                             : 0;
-                            };
-                        },
-                        [&] { made = files->changes() - first; }};
+    const auto begin = [&] {
+        image.emplace(folder);
+        files->image = &*image;
+        first = files->changes();
+        files->beforeChange = [&](int change, Op, const fs::path&) {
+            if (kill && change - first == lossAt) ::raise(SIGKILL);
+            return lossAt > 0 && (change - first >= lossAt || made >= 0) ? EIO : 0;
+        };
+    };
+    const Bounds bounds{begin, [&] { made = files->changes() - first; }};
     {
         SQLiteDiskShim shim(*files);
         try {
@@ -113,34 +121,36 @@ int runWithPowerLoss(const Scenario& scenario, const fs::path& start, const fs::
             if (lossAt == 0) ADD_FAILURE() << error.what();
         }
     }
+    if (kill) ::_exit(0);
     if (lossAt > 0) image->losePower();
     return made;
 }
 
 class DurabilityTest : public ::testing::TestWithParam<Scenario> {};
 
-TEST_P(DurabilityTest, PowerLossAtEveryStepLeavesTheOldStateOrTheNew) {
+TEST_P(DurabilityTest, PowerLossOrAKillAtEveryStepLeavesTheOldStateOrTheNew) {
     const Scenario& scenario = GetParam();
     TemporaryFolder start(memoryFolder());
     scenario.setUp(StorePaths::in(start / "data" / "Orvale"));
     const int changes =
-        runWithPowerLoss(scenario, start.path(), TemporaryFolder(memoryFolder()).path(), 0);
+        runInterrupted(scenario, start.path(), TemporaryFolder(memoryFolder()).path(), 0);
     ASSERT_GT(changes, 0);
-    for (int k = 1; k <= changes + 1; ++k) {
+    for (int k = 1; k <= (scenario.kills ? 2 : 1) * (changes + 1); ++k) {
+        const bool kill = k > changes + 1;
+        const int at = kill ? k - changes - 1 : k;
+        SCOPED_TRACE((kill ? "killed before change " : "power lost at change ") +
+                     std::to_string(at) + " of " + std::to_string(changes));
         TemporaryFolder folder(memoryFolder());
-        runWithPowerLoss(scenario, start.path(), folder.path(), k);
+        runInterrupted(scenario, start.path(), folder.path(), at, kill);
         auto allowed = scenario.allowed;
-        if (k == changes + 1) allowed.erase(allowed.begin(), allowed.end() - 1);
+        if (at == changes + 1) allowed.erase(allowed.begin(), allowed.end() - 1);
         try {
             EXPECT_THAT(allowed,
-                        ::testing::Contains(observe(StorePaths::in(folder / "data" / "Orvale"))))
-                << "power lost at change " << k << " of " << changes;
+                        ::testing::Contains(observe(StorePaths::in(folder / "data" / "Orvale"))));
         } catch (const std::exception& error) {
-            ADD_FAILURE() << "power lost at change " << k << " of " << changes << ": "
-                          << error.what();
+            ADD_FAILURE() << error.what();
         }
     }
-    RecordProperty("crashPoints", changes + 1);
 }
 
 void addLayout(LayoutStore& store, const std::string& name) {
@@ -208,7 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
                      writeFile(paths.database, std::string(4096, 'g'));
                  },
                  kOpening,
-                 {{"Your layouts are back", kAB, kAB}, {"", kAB, kAB, false, true}}},
+                 {{"Your layouts are back", kAB, kAB}, {"", kAB, kAB, false, true}},
+                 false},
         Scenario{"AdoptPreviousFolder",
                  [](const StorePaths& paths) {
                      const StorePaths seed = StorePaths::in(paths.directory.parent_path() / "seed");
@@ -218,7 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
                      fs::rename(seed.backup, paths.legacyDirectory() / "layouts.backup.sqlite");
                  },
                  kOpening,
-                 {{"Saved layouts copied to Orvale", kAB}, {"", kAB, kA}}}),
+                 {{"Saved layouts copied to Orvale", kAB}, {"", kAB, kA}},
+                 false}),
     [](const ::testing::TestParamInfo<Scenario>& info) { return info.param.name; });
 
 }  // namespace

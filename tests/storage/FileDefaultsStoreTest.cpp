@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "model/Preferences.h"
-#include "support/FaultInjectingFileSystem.h"
-#include "support/TemporaryFolder.h"
+#include "support/StoreFixtures.h"
 
 namespace orvale {
 namespace {
 
+using namespace orvale::testing;
 using nlohmann::json;
-using testing::readFile;
-using testing::TemporaryFolder;
-using testing::writeFile;
 
 Bytes bytes(const std::string& text) {
     return Bytes(text.begin(), text.end());
@@ -97,21 +94,16 @@ TEST_F(FileDefaultsStoreTest, DamagedOrUnreadableFilesReadAsDefaultsAndAreKeptUn
 // and the change holds for the rest of the session.
 TEST_F(FileDefaultsStoreTest, AFailedWriteIsReportedAndLeavesNoTemporary) {
     FileDefaultsStore(path).set("automationEnabled", false);
-    for (testing::Op op :
-         {testing::Op::createDirectories, testing::Op::rename, testing::Op::syncFolder}) {
-        auto files = std::make_shared<testing::FaultInjectingFileSystem>();
+    for (Op op : {Op::createDirectories, Op::rename, Op::syncFolder}) {
+        auto files = std::make_shared<FaultInjectingFileSystem>();
         files->fail(op);
         FileDefaultsStore store(path, files);
-        try {
-            store.set("automationEnabled", true);
-            ADD_FAILURE() << "the write should fail";
-        } catch (const PreferencesError& error) {
-            EXPECT_EQ(error.what(), "Orvale couldn’t save its settings to “" + path.string() +
-                                        "” (injected: Input/output error).");
-        }
+        EXPECT_EQ(failureText<PreferencesError>([&] { store.set("automationEnabled", true); }),
+                  "Orvale couldn’t save its settings to “" + path.string() +
+                      "” (injected: Input/output error).");
         EXPECT_EQ(store.value("automationEnabled"), DefaultsValue(true));
         EXPECT_EQ(FileDefaultsStore(path).value("automationEnabled"),
-                  DefaultsValue(op == testing::Op::syncFolder));
+                  DefaultsValue(op == Op::syncFolder));
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(path.parent_path()), {}), 1);
         FileDefaultsStore(path).set("automationEnabled", false);
     }

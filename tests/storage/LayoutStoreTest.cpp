@@ -21,17 +21,6 @@ class LayoutStoreTest : public ::testing::Test {
         return store->createLayout(name, {display}, entries, std::nullopt);
     }
 
-    // The text of the StorageError `change` throws.
-    template <typename Change>
-    std::string failure(Change change) {
-        try {
-            change();
-        } catch (const StorageError& error) {
-            return error.what();
-        }
-        return "no failure";
-    }
-
     StoreHarness harness;
     std::unique_ptr<LayoutStore> store = harness.open().store;
     DisplaySnapshot display = sampleDisplay(7);
@@ -42,7 +31,7 @@ TEST_F(LayoutStoreTest, NamesAreTrimmedAndUniqueUnderUnicodeCaseFolding) {
     EXPECT_EQ(work.name, "Work");
     EXPECT_EQ(work.createdAt, harness.clock.wallTime());
     EXPECT_EQ(store->loadLayouts(), std::vector<Layout>{work});
-    EXPECT_EQ(failure([&] { create(" \n "); }), "Enter a layout name.");
+    EXPECT_EQ(failureText([&] { create(" \n "); }), "Enter a layout name.");
     for (const auto& [stored, other] : {std::pair{"Work", "WORK"},
                                         {"Über", "über"},
                                         {"STRASSE", "Straße"},
@@ -50,9 +39,9 @@ TEST_F(LayoutStoreTest, NamesAreTrimmedAndUniqueUnderUnicodeCaseFolding) {
                                         {"Kelvin", "\u212Aelvin"}}) {
         const Layout layout = std::string(stored) == "Work" ? work : create(stored);
         const std::string taken = "A layout named “" + std::string(other) + "” already exists.";
-        EXPECT_EQ(failure([&] { create(other); }), taken);
+        EXPECT_EQ(failureText([&] { create(other); }), taken);
         const Layout renamed = create(std::string(other) + " 2");
-        EXPECT_EQ(failure([&] { store->renameLayout(renamed.id, other); }), taken);
+        EXPECT_EQ(failureText([&] { store->renameLayout(renamed.id, other); }), taken);
         store->renameLayout(layout.id, other);
     }
 }
@@ -65,7 +54,7 @@ TEST_F(LayoutStoreTest, NamesThatOlderVersionsLetInStillLoadAndKeepTheirNames) {
     auto reopened = harness.open().store;
     ASSERT_EQ(reopened->loadLayouts().size(), 2u);
     reopened->renameLayout(upper.id, "Über");
-    EXPECT_EQ(failure([&] { reopened->renameLayout(upper.id, "ÜBER"); }),
+    EXPECT_EQ(failureText([&] { reopened->renameLayout(upper.id, "ÜBER"); }),
               "A layout named “ÜBER” already exists.");
 }
 
@@ -73,19 +62,20 @@ TEST_F(LayoutStoreTest, InvalidChangesAreRefusedBeforeAnythingIsWritten) {
     create("Work");
     const auto second = sampleDisplay(8, 1920, true);
     const std::string invalid = "Couldn’t save changes. The captured ";
-    EXPECT_EQ(failure([&] { store->createLayout("New", {display}, {}, std::nullopt); }),
+    EXPECT_EQ(failureText([&] { store->createLayout("New", {display}, {}, std::nullopt); }),
               "A layout needs at least one window.");
-    EXPECT_EQ(failure([&] {
+    EXPECT_EQ(failureText([&] {
                   store->createLayout("New", {display, second}, {sampleEntry(display)}, {});
               }),
               "Couldn’t save changes. Only one display can be marked primary.");
-    EXPECT_EQ(failure([&] { store->createLayout("New", {display}, {sampleEntry(second)}, {}); }),
-              invalid + "window information is not valid.");
-    EXPECT_EQ(failure([&] { store->createLayout("New", {}, {sampleEntry(display)}, {}); }),
+    EXPECT_EQ(
+        failureText([&] { store->createLayout("New", {display}, {sampleEntry(second)}, {}); }),
+        invalid + "window information is not valid.");
+    EXPECT_EQ(failureText([&] { store->createLayout("New", {}, {sampleEntry(display)}, {}); }),
               invalid + "display information is not valid.");
-    EXPECT_EQ(failure([&] { store->addExclusion("org.c", ""); }),
+    EXPECT_EQ(failureText([&] { store->addExclusion("org.c", ""); }),
               "Couldn’t save changes. An app identity is required.");
-    EXPECT_EQ(failure([&] { store->deleteLayout(Uuid::generate()); }),
+    EXPECT_EQ(failureText([&] { store->deleteLayout(Uuid::generate()); }),
               "That layout is no longer available.");
     const WindowEntry twice = sampleEntry(display);
     EXPECT_THROW(store->createLayout("Dup", {display}, {twice, twice}, {}), SQLiteFailure);
@@ -115,10 +105,10 @@ TEST_F(LayoutStoreTest, RemovingAnEntryRenumbersTheRestAndKeepsTheLastOne) {
     const auto entries = store->loadLayouts()[0].entries;
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].id, layout.entries[2].id);
-    EXPECT_EQ(failure([&] { store->removeEntry(layout.id, Uuid::generate()); }),
+    EXPECT_EQ(failureText([&] { store->removeEntry(layout.id, Uuid::generate()); }),
               "That saved window is no longer part of the layout.");
     const Layout single = create("One");
-    EXPECT_EQ(failure([&] { store->removeEntry(single.id, single.entries[0].id); }),
+    EXPECT_EQ(failureText([&] { store->removeEntry(single.id, single.entries[0].id); }),
               "Keep one window, or delete the layout.");
 }
 
@@ -138,7 +128,7 @@ TEST_F(LayoutStoreTest, ShortcutsAutomationLinksAndDeletion) {
     EXPECT_EQ(after.displays[0].frame.x, 50);
     EXPECT_FALSE(after.displays[0].frameInferred);
     EXPECT_EQ(after.automationTopologySignature, "sig");
-    EXPECT_EQ(failure([&] { store->reassociateAutomation(work.id, {sampleDisplay(99)}, "x"); }),
+    EXPECT_EQ(failureText([&] { store->reassociateAutomation(work.id, {sampleDisplay(99)}, "x"); }),
               "Couldn’t save changes. A saved display could not be refreshed.");
     EXPECT_EQ(store->loadLayouts()[0], after);
     store->deleteLayout(home.id);

@@ -18,7 +18,7 @@ EnvironmentLookup environment(std::map<std::string, std::string> values) {
     };
 }
 
-TEST(XdgPathsTest, AbsoluteVariablesWinAndOthersFallBackToTheHomeFolder) {
+TEST(XdgPathsTest, AbsoluteVariablesWinAndOthersFallBackToTheHomeFolderIfAny) {
     auto env = environment(
         {{"HOME", "/home/ada"}, {"XDG_CONFIG_HOME", "/cfg"}, {"XDG_DATA_HOME", "/data"}});
     EXPECT_EQ(FileDefaultsStore::defaultPath(env), "/cfg/Orvale/preferences.json");
@@ -30,9 +30,7 @@ TEST(XdgPathsTest, AbsoluteVariablesWinAndOthersFallBackToTheHomeFolder) {
         EXPECT_EQ(configHome(env), "/home/ada/.config") << value;
         EXPECT_EQ(dataHome(env), "/home/ada/.local/share") << value;
     }
-}
-
-TEST(XdgPathsTest, NoHomeMeansNoFolder) {
+    // Without an absolute home there is no folder at all.
     EXPECT_FALSE(configHome(environment({})));
     EXPECT_FALSE(dataHome(environment({{"HOME", "not/absolute"}})));
     EXPECT_FALSE(StorePaths::forEnvironment(environment({})));

@@ -22,12 +22,9 @@ class DiskImage {
   public:
     // Everything under `root` is on disk as it is now.
     explicit DiskImage(std::filesystem::path root) : root_(std::move(root)) {
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {
-            if (!entry.is_directory()) fileSynced(entry.path());
-        }
         folderSynced(root_);
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root_)) {
-            if (entry.is_directory()) folderSynced(entry.path());
+            entry.is_directory() ? folderSynced(entry.path()) : fileSynced(entry.path());
         }
     }
 

@@ -10,8 +10,8 @@
 
 namespace orvale::testing {
 
-// The store's file-system calls, and SQLite's file I/O as SQLiteDiskShim
-// reports it.
+// The store's file-system calls that can be made to fail, and SQLite's file
+// I/O as SQLiteDiskShim reports it.
 enum class Op {
     createDirectories,
     remove,
@@ -21,9 +21,7 @@ enum class Op {
     writeFile,
     syncFile,
     syncFolder,
-    list,
     openForLocking,
-    lockRange,
     sqliteOpen,
     sqliteWrite,
     sqliteTruncate,
@@ -110,7 +108,6 @@ class FaultInjectingFileSystem final : public FileSystem {
         if (image) image->folderSynced(path);
     }
     std::vector<std::string> list(const std::filesystem::path& folder) override {
-        guard(Op::list, folder, false);
         return real_.list(folder);
     }
     int openForLocking(const std::filesystem::path& path) override {
@@ -118,7 +115,6 @@ class FaultInjectingFileSystem final : public FileSystem {
         return real_.openForLocking(path);
     }
     void lockRange(int descriptor, off_t start, off_t length) override {
-        guard(Op::lockRange, {}, false);
         real_.lockRange(descriptor, start, length);
     }
     void closeDescriptor(int descriptor) override { real_.closeDescriptor(descriptor); }

@@ -9,6 +9,7 @@
 #include "model/VirtualClock.h"
 #include "storage/LayoutStore.h"
 #include "storage/SQLite.h"
+#include "storage/StorageError.h"
 #include "support/FaultInjectingFileSystem.h"
 #include "support/TemporaryFolder.h"
 
@@ -72,6 +73,17 @@ inline void rawSQL(const std::filesystem::path& path, const std::string& sql) {
     SQLiteDatabase database(path, SQLiteDatabase::OpenMode::readWriteCreate,
                             SQLiteDatabase::JournalPolicy::unchanged, 2000);
     database.execute(sql);
+}
+
+// The text of the `Error` that `change` throws; empty when it throws none.
+template <typename Error = StorageError, typename Change>
+std::string failureText(Change change) {
+    try {
+        change();
+    } catch (const Error& error) {
+        return error.what();
+    }
+    return "";
 }
 
 }  // namespace orvale::testing
