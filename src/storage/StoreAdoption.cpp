@@ -37,21 +37,33 @@ std::optional<StorageNotice> adoptPreviousFolder(const StorePaths& paths, FileSy
     const fs::path previous = paths.legacyDirectory();
     if (!files.exists(previous / "layouts.sqlite")) return std::nullopt;
 
-    std::vector<fs::path> copied;
+    // Everything is copied under a temporary name first and the database is
+    // renamed into place last: its name is what says adoption happened, so a
+    // run stopped any earlier is simply done again at the next start.
+    std::vector<Copy> staged;
     bool databaseCopied = false;
     try {
         for (const Copy& copy : filesToAdopt(paths, previous)) {
             if (!copy.isSidecar) databaseCopied = false;
             if (copy.isSidecar && !databaseCopied) continue;
             if (!files.exists(copy.from) || files.exists(copy.to)) continue;
-            copied.push_back(copy.to);
-            files.copy(copy.from, copy.to);
+            const fs::path temporary = withSuffix(copy.to, ".adopting");
+            if (files.exists(temporary)) files.remove(temporary);
+            staged.push_back({temporary, copy.to, copy.isSidecar});
+            files.copy(copy.from, temporary);
             if (!copy.isSidecar) databaseCopied = true;
         }
-        // The copies count as adopted once their names are on disk too.
+        for (const Copy& copy : staged) {
+            if (copy.to != paths.database) files.rename(copy.from, copy.to);
+        }
+        files.syncFolder(paths.directory);
+        files.rename(withSuffix(paths.database, ".adopting"), paths.database);
         files.syncFolder(paths.directory);
     } catch (const std::exception& error) {
-        for (const fs::path& path : copied) removeIgnoringFailure(files, path);
+        for (const Copy& copy : staged) {
+            removeIgnoringFailure(files, copy.from);
+            if (copy.to != paths.database) removeIgnoringFailure(files, copy.to);
+        }
         throw StorageError::storageUnavailable(
             "Saved layouts from the previous app name could not be copied to " +
             paths.directory.string() + ". " + error.what());

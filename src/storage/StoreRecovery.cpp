@@ -60,14 +60,30 @@ void preserveDamagedSet(FileSystem& files, const fs::path& from, const fs::path&
     }
 }
 
+StorageError cannotMoveAside(const FileSystemError& error) {
+    return StorageError::recoveryFailed(
+        "The damaged database could not be moved aside: " + std::string(error.what()) +
+        ". No active files were changed.");
+}
+
+void removeLiveSidecars(FileSystem& files, const StorePaths& paths) {
+    for (std::string_view suffix : StorePaths::sidecarSuffixes) {
+        const fs::path sidecar = withSuffix(paths.database, suffix);
+        if (!files.exists(sidecar)) continue;
+        try {
+            files.remove(sidecar);
+        } catch (const FileSystemError& error) {
+            throw cannotMoveAside(error);
+        }
+    }
+}
+
 void removeLiveSet(FileSystem& files, const StorePaths& paths) {
     if (files.exists(paths.database)) {
         try {
             files.remove(paths.database);
         } catch (const FileSystemError& error) {
-            throw StorageError::recoveryFailed(
-                "The damaged database could not be moved aside: " + std::string(error.what()) +
-                ". No active files were changed.");
+            throw cannotMoveAside(error);
         }
     }
     removeSidecars(files, paths.database);
@@ -164,7 +180,15 @@ OpenedDatabase recoverDamagedDatabase(const StorePaths& paths, const StoreServic
     preserveDamagedSet(files, paths.database, preserved);
     const std::string names = fileSetNames(files, preserved);
     try {
-        removeLiveSet(files, paths);
+        // The backup copy replaces the damaged file in one rename, so that a
+        // run stopped at any point leaves one or the other in place. Its
+        // sidecars go first: a journal left beside the copy would be played
+        // back into it.
+        if (candidate) {
+            removeLiveSidecars(files, paths);
+        } else {
+            removeLiveSet(files, paths);
+        }
     } catch (const StorageError&) {
         // Nothing live changed; the preserved links would only be clutter.
         for (std::string_view suffix : kFileSetMembers) {
@@ -175,7 +199,6 @@ OpenedDatabase recoverDamagedDatabase(const StorePaths& paths, const StoreServic
     try {
         if (candidate) {
             files.rename(*candidate, paths.database);
-            removeSidecars(files, paths.database);
             // The kept damaged set and the installed copy are on disk before
             // anything is written to the copy.
             files.syncFolder(paths.directory);

@@ -198,10 +198,16 @@ INSTANTIATE_TEST_SUITE_P(
                     "Couldn’t recover the database. The damaged database could not be preserved: "
                     "Input/output error. No active files were changed.",
                     kLive},
-        OpeningCase{"MoveAsideFails", damagedFailing(Op::remove, "Orvale.sqlite"),
+        // The damaged file's log must go before the backup copy replaces it.
+        OpeningCase{"MoveAsideFails",
+                    [](StoreHarness& h) {
+                        damagedFailing(Op::remove, "Orvale.sqlite-wal")(h);
+                        writeFile(h.paths.database.string() + "-wal", "log");
+                    },
                     "Couldn’t recover the database. The damaged database could not be moved "
                     "aside: Input/output error. No active files were changed.",
-                    kLive},
+                    Names{"Orvale.backup.sqlite", "Orvale.sqlite", "Orvale.sqlite-shm",
+                          "Orvale.sqlite-wal"}},
         OpeningCase{"InstallFails", damagedFailing(Op::rename, "Orvale.sqlite"),
                     "Couldn’t recover the database. SQLite reported damaged or invalid data (file "
                     "is not a database). The replacement could not be installed: Input/output "
