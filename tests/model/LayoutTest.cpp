@@ -31,7 +31,6 @@ TEST(LayoutNameTest, TrimsWhiteSpaceThenKeepsThe120FirstCharactersAsValidText) {
         SCOPED_TRACE(name);
         EXPECT_EQ(normalizedLayoutName(name), expected);
     }
-    EXPECT_EQ(kEnterLayoutNameMessage, "Enter a layout name.");
     // Malformed UTF-8 is replaced, not passed through.
     const std::string result = normalizedLayoutName(std::string("Desk\xFF\xC3", 6));
     EXPECT_EQ(result.substr(0, 4), "Desk");
