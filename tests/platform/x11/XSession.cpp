@@ -125,12 +125,33 @@ bool XSession::waitUntil(const std::function<bool()>& condition, std::chrono::se
     return true;
 }
 
-void XSession::startWindowManager() {
-    windowManager_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"openbox", "--config-file", "/etc/xdg/openbox/rc.xml"}, display_);
-    // openbox announces itself before it takes windows over, and a window
-    // mapped in between is never managed. A probe window is mapped until the
-    // window manager answers by managing it; only then can clients start.
+void XSession::startWindowManager(WindowManager manager) {
+    const std::filesystem::path configs = ORVALE_WM_CONFIGS;
+    windowManagerHome_ = std::make_unique<TemporaryFolder>();
+    const TemporaryFolder& home = *windowManagerHome_;
+    std::vector<std::string> command = {"env", "HOME=" + home.path().string()};
+    switch (manager) {
+        case WindowManager::openbox:
+            command.insert(command.end(), {"openbox", "--config-file", "/etc/xdg/openbox/rc.xml"});
+            break;
+        case WindowManager::icewm:
+            command.insert(command.end(),
+                           {"icewm", "--config=" + (configs / "icewm-preferences").string()});
+            break;
+        case WindowManager::fluxbox:
+            // fluxbox fills a missing folder with its defaults, over the
+            // configuration it was given.
+            std::filesystem::create_directory(home / ".fluxbox");
+            std::filesystem::copy_file(configs / "fluxbox-init", home / ".fluxbox/init");
+            std::filesystem::copy_file(configs / "fluxbox-style", home / ".fluxbox/style");
+            command.push_back("fluxbox");
+            break;
+    }
+    windowManager_ = std::make_unique<ChildProcess>(command, display_);
+    // A window manager may announce itself before it takes windows over, and
+    // a window mapped in between is never managed. A probe window is mapped
+    // until the window manager answers by managing it; only then can clients
+    // start.
     xcb_connection_t* c = connection_->raw();
     const xcb_window_t probe = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root(), 0, 0, 10, 10, 0,
@@ -144,13 +165,15 @@ void XSession::startWindowManager() {
     xcb_destroy_window(c, probe);
     xcb_flush(c);
     if (!managed || !waitUntil([&] { return !isManaged(probe); })) {
-        throw std::runtime_error("openbox does not manage windows");
+        throw std::runtime_error(command[2] + " does not manage windows");
     }
 }
 
 XSession::Client XSession::startClient(std::vector<std::string> arguments,
                                        const std::string& name) {
-    arguments.insert(arguments.begin() + 1, {"-name", name});
+    if (std::find(arguments.begin(), arguments.end(), "--name=" + name) == arguments.end()) {
+        arguments.insert(arguments.begin() + 1, {"-name", name});
+    }
     clients_.push_back(std::make_unique<ChildProcess>(arguments, display_));
     xcb_window_t found = XCB_NONE;
     const bool shown = waitUntil([&] {
