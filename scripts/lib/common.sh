@@ -14,8 +14,8 @@ BUILD_PACKAGES=(
 # What building and running the tests and benchmarks needs on top.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xserver-xorg-core xserver-xorg-video-dummy openbox xterm x11-apps x11-utils
-  x11-xserver-utils wmctrl python3
+  xvfb xserver-xorg-core xserver-xorg-video-dummy openbox icewm fluxbox xfwm4 metacity i3
+  xterm x11-apps x11-utils x11-xserver-utils zenity gtk-3-examples wmctrl xdotool python3
 )
 
 missing_packages() {

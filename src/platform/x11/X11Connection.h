@@ -74,6 +74,7 @@ class X11Connection {
     xcb_atom_t opacityAtom() const { return opacity_; }
     xcb_atom_t clientLeaderAtom() const { return clientLeader_; }
     xcb_atom_t wmChangeStateAtom() const { return wmChangeState_; }
+    xcb_atom_t wmStateAtom() const { return wmState_; }
 
     // The part of a resource id that names the connection which created it.
     std::uint32_t creatorOf(xcb_window_t window) const { return window & ~resourceMask_; }
@@ -149,6 +150,7 @@ class X11Connection {
     xcb_atom_t opacity_ = XCB_NONE;
     xcb_atom_t clientLeader_ = XCB_NONE;
     xcb_atom_t wmChangeState_ = XCB_NONE;
+    xcb_atom_t wmState_ = XCB_NONE;
     std::mutex mutex_;
 };
 

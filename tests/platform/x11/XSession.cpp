@@ -192,21 +192,25 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
     return {clients_.back().get(), found};
 }
 
-RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
+RectD toolsGeometry(XSession& session, xcb_window_t window) {
     const std::string info = session.run({"xwininfo", "-id", hex(window)});
     const auto number = [&](const std::string& label) {
         const auto at = info.find(label + ":");
         if (at == std::string::npos) throw std::runtime_error("xwininfo gave no " + label);
         return std::stod(info.substr(at + label.size() + 1));
     };
-    const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
-    if (extents.size() != 4) throw std::runtime_error("no frame extents");
     const double border = number("Border width");
     // xwininfo's absolute corner is already outside the border.
-    return {number("Absolute upper-left X") - extents[0] - originX,
-            number("Absolute upper-left Y") - extents[2],
-            number("Width") + 2 * border + extents[0] + extents[1],
-            number("Height") + 2 * border + extents[2] + extents[3]};
+    return {number("Absolute upper-left X"), number("Absolute upper-left Y"),
+            number("Width") + 2 * border, number("Height") + 2 * border};
+}
+
+RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
+    const RectD outer = toolsGeometry(session, window);
+    const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
+    if (extents.size() != 4) throw std::runtime_error("no frame extents");
+    return {outer.x - extents[0] - originX, outer.y - extents[2],
+            outer.width + extents[0] + extents[1], outer.height + extents[2] + extents[3]};
 }
 
 }  // namespace orvale::testing

@@ -79,6 +79,10 @@ class XSession {
     std::unique_ptr<x11::X11Connection> connection_;
 };
 
+// A window's outer geometry in root coordinates, border included, as
+// xwininfo reports it.
+RectD toolsGeometry(XSession& session, xcb_window_t window);
+
 // A window's frame as the X tools see it: xwininfo's absolute geometry grown
 // by the window manager's frame extents, shifted into the global space by
 // `originX`.
