@@ -7,7 +7,7 @@ ORVALE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
-  libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
+  libxcb1-dev libxau-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libxkbcommon-x11-dev libglib2.0-dev
 )
 

@@ -14,10 +14,9 @@
 #include <unordered_map>
 
 #include "platform/AXTypes.h"
+#include "platform/x11/DisplaySocket.h"
 
 namespace orvale::x11 {
-
-using Instant = std::chrono::steady_clock::time_point;
 
 // Frees what libxcb hands out with malloc.
 struct FreeDeleter {
@@ -52,8 +51,16 @@ struct ValueOr {
 // the window manager's answer consumes events.
 class X11Connection {
   public:
-    // Nothing when the display cannot be opened or its atoms cannot be read.
-    static std::unique_ptr<X11Connection> open(const char* displayName = nullptr);
+    // How long opening may take at most, by default: a server that takes the
+    // connection but does not answer must not hang the program.
+    static constexpr std::chrono::milliseconds kOpenTimeout{5000};
+
+    // Connects (see connectBounded) and reads the atoms and extensions the
+    // backend needs, all by `timeout`. Nothing when the display cannot be
+    // opened or does not answer in time, with the reason in `error` when given.
+    static std::unique_ptr<X11Connection> open(const char* displayName = nullptr,
+                                               std::chrono::milliseconds timeout = kOpenTimeout,
+                                               OpenError* error = nullptr);
     ~X11Connection();
 
     X11Connection(const X11Connection&) = delete;
