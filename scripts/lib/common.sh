@@ -7,15 +7,15 @@ ORVALE_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
-  libxcb1-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
+  libxcb1-dev libxau-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libxkbcommon-x11-dev libglib2.0-dev
 )
 
 # What building and running the tests and benchmarks needs on top.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xserver-xorg-core xserver-xorg-video-dummy openbox xterm x11-apps x11-utils
-  x11-xserver-utils wmctrl python3
+  xvfb xserver-xorg-core xserver-xorg-video-dummy openbox icewm fluxbox xfwm4 metacity i3
+  xterm x11-apps x11-utils x11-xserver-utils zenity gtk-3-examples wmctrl xdotool python3
 )
 
 missing_packages() {

@@ -7,6 +7,7 @@
 #include "platform/DisplayPlacement.h"
 #include "platform/DisplayService.h"
 #include "platform/WindowService.h"
+#include "platform/WindowTexts.h"
 #include "platform/x11/X11Desktop.h"
 
 namespace orvale::cli {
@@ -17,8 +18,11 @@ std::ostream& operator<<(std::ostream& out, const RectD& rect) {
 }
 
 std::unique_ptr<x11::X11Desktop> openDesktop(std::ostream& err) {
-    auto desktop = x11::X11Desktop::open();
-    if (!desktop) {
+    x11::OpenError error{};
+    auto desktop = x11::X11Desktop::open(nullptr, x11::X11Connection::kOpenTimeout, &error);
+    if (!desktop && error == x11::OpenError::notAnswering) {
+        err << "orvale: " << WindowText::serverNotAnswering << "\n";
+    } else if (!desktop) {
         const char* display = std::getenv("DISPLAY");
         err << "orvale: cannot open the X display “" << (display ? display : "") << "”.\n";
     }

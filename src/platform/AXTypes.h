@@ -39,6 +39,9 @@ inline constexpr std::string_view windows = "AXWindows";
 inline constexpr std::string_view role = "AXRole";
 inline constexpr std::string_view subrole = "AXSubrole";
 inline constexpr std::string_view minimized = "AXMinimized";
+// Whether the window is in the platform's full-screen state; a platform
+// that cannot say answers "attribute unsupported".
+inline constexpr std::string_view fullScreen = "AXFullScreen";
 inline constexpr std::string_view position = "AXPosition";
 inline constexpr std::string_view size = "AXSize";
 inline constexpr std::string_view url = "AXURL";

@@ -42,6 +42,17 @@ std::vector<OnScreenWindow> ownedBy(const std::vector<OnScreenWindow>& windows, 
     return owned;
 }
 
+// Full screen as the platform says it, where it can; elsewhere a window that
+// covers a display is taken for a full-screen one, which a maximised window on
+// a display without panels would also be.
+bool isFullScreenWindow(Accessibility& ax, const AXElement& window, const RectD& frame,
+                        const std::vector<CurrentDisplay>& displays, double timeout) {
+    if (const auto state = AX::boolean(ax, window, AXAttribute::fullScreen, timeout)) {
+        return *state;
+    }
+    return isFullscreen(frame, displays);
+}
+
 // An accessibility window that passed every filter and waits for its
 // visibility evidence.
 struct ScannedWindow {
@@ -120,7 +131,8 @@ class Scanner {
             frames.emplace_back(window, *frame);
             const auto subrole = AX::string(ax_, window, AXAttribute::subrole, kWindowTimeout);
             if (!subrole || *subrole != kStandardSubrole || frame->width < kMinimumWidth ||
-                frame->height < kMinimumHeight || isFullscreen(*frame, displays_)) {
+                frame->height < kMinimumHeight ||
+                isFullScreenWindow(ax_, window, *frame, displays_, kWindowTimeout)) {
                 skip(complete, !subrole);
                 continue;
             }
@@ -351,7 +363,10 @@ WindowReferencePtr WindowService::revalidate(const WindowReference& reference,
     if (AX::string(ax_, window, AXAttribute::subrole, timeout) != reference.subrole) return nullptr;
     if (AX::boolean(ax_, window, AXAttribute::minimized, timeout) == true) return nullptr;
     const auto frame = AX::frame(ax_, window, timeout);
-    if (!frame || !frame->isUsableFrame() || isFullscreen(*frame, displays)) return nullptr;
+    if (!frame || !frame->isUsableFrame() ||
+        isFullScreenWindow(ax_, window, *frame, displays, timeout)) {
+        return nullptr;
+    }
     if (!isVisibleLocked(reference, *frame)) return nullptr;
 
     std::optional<std::string> host;

@@ -35,6 +35,14 @@ TEST_F(RevalidateTest, ReadsTheWindowAgainUnderTheSameIdentity) {
     // A page without an address clears the host name.
     reshape(window, [](SimulatedWindow& w) { w.url.reset(); });
     EXPECT_EQ(revalidate()->hostname, std::nullopt);
+
+    // Filling the display is no reason to let go of a window that the
+    // platform says is not full screen.
+    reshape(window, [](SimulatedWindow& w) {
+        w.frame = kScreen;
+        w.fullScreen = false;
+    });
+    EXPECT_TRUE(revalidate());
 }
 
 TEST_F(RevalidateTest, AWindowThatNoLongerQualifiesGivesNothing) {
@@ -57,6 +65,7 @@ TEST_F(RevalidateTest, AWindowThatNoLongerQualifiesGivesNothing) {
         edit([](SimulatedWindow& w) { w.subrole = "AXDialog"; }),
         edit([](SimulatedWindow& w) { w.minimized = true; }),
         edit([](SimulatedWindow& w) { w.frame = kScreen; }),
+        edit([](SimulatedWindow& w) { w.fullScreen = true; }),
         edit([](SimulatedWindow& w) { w.frame.height = 0; }),
         edit([](SimulatedWindow& w) { w.onActiveDesktop = false; }),
     };

@@ -13,6 +13,8 @@ class ScanTest : public DesktopFixture {
     static constexpr RectD kFrame{100, 100, 500, 400};
 };
 
+// Where the platform says which windows are full screen, that decides;
+// elsewhere a window within three points of a display's frame is taken for one.
 TEST_F(ScanTest, SizeLimitsAreInclusiveAndFullScreenAllowsThreePoints) {
     const auto pid = launch("Editor", "org.example.editor");
     const auto exact = open(pid, {10, 30, 80, 60});
@@ -20,11 +22,12 @@ TEST_F(ScanTest, SizeLimitsAreInclusiveAndFullScreenAllowsThreePoints) {
     open(pid, {600, 30, 80, 59.9});
     const auto nearlyFull = open(pid, {3.5, 0, 1440, 900});
     open(pid, {3, -3, 1443, 897});
+    const auto maximised = open(pid, kScreen, {.fullScreen = false});
+    open(pid, {700, 300, 500, 400}, {.fullScreen = true});
 
     const ScanOutput output = scan();
-    // The window 3.5 points off the display is no longer taken as full-screen.
-    EXPECT_EQ(scannedElements(output), (std::vector{exact, nearlyFull}));
-    EXPECT_EQ(output.skippedCount, 3);
+    EXPECT_EQ(scannedElements(output), (std::vector{exact, nearlyFull, maximised}));
+    EXPECT_EQ(output.skippedCount, 4);
     EXPECT_TRUE(output.completedBundleIDs.contains("org.example.editor"));
 }
 

@@ -476,6 +476,9 @@ std::optional<AXValue> SimulatedDesktop::attributeValue(const Node& target,
             if (attribute == AXAttribute::role) return AXValue{w.role};
             if (attribute == AXAttribute::subrole) return AXValue{w.subrole};
             if (attribute == AXAttribute::minimized) return AXValue{w.minimized};
+            if (attribute == AXAttribute::fullScreen && w.fullScreen) {
+                return AXValue{*w.fullScreen};
+            }
             if (attribute == AXAttribute::position) return AXValue{AXPoint{w.frame.x, w.frame.y}};
             if (attribute == AXAttribute::size) {
                 return AXValue{AXSize{w.frame.width, w.frame.height}};

@@ -49,6 +49,8 @@ struct SimulatedWindow {
     std::string role = "AXWindow";
     std::string subrole = "AXStandardWindow";
     bool minimized = false;
+    // What "AXFullScreen" reads as; absent answers "attribute unsupported".
+    std::optional<bool> fullScreen{};
     // False for a window on another desktop: listed by its application, never
     // on screen.
     bool onActiveDesktop = true;

@@ -9,13 +9,6 @@ namespace {
 
 constexpr double kOpaque = 0xFFFFFFFF;
 
-// Without _NET_WM_STRUT_PARTIAL, a plain strut covers whole screen edges.
-std::vector<std::uint32_t> widenedStrut(const std::vector<std::uint32_t>& strut) {
-    if (strut.size() < 4) return {};
-    constexpr std::uint32_t kWhole = 0xFFFFFFFF;
-    return {strut[0], strut[1], strut[2], strut[3], 0, kWhole, 0, kWhole, 0, kWhole, 0, kWhole};
-}
-
 }  // namespace
 
 bool Client::hasState(xcb_atom_t state) const {
@@ -37,8 +30,6 @@ ClientRequests requestClient(X11Connection& connection, xcb_window_t window) {
         .states = requestProperty(c, window, ewmh._NET_WM_STATE),
         .transientFor = requestProperty(c, window, XCB_ATOM_WM_TRANSIENT_FOR),
         .desktop = requestProperty(c, window, ewmh._NET_WM_DESKTOP),
-        .strutPartial = requestProperty(c, window, ewmh._NET_WM_STRUT_PARTIAL),
-        .strut = requestProperty(c, window, ewmh._NET_WM_STRUT),
         .opacity = requestProperty(c, window, connection.opacityAtom()),
         .attributes = xcb_get_window_attributes(c, window),
     };
@@ -54,16 +45,12 @@ ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& r
     const Property transientFor =
         connection.reply<xcb_get_property_reply_t>(requests.transientFor, deadline);
     const Property desktop = connection.reply<xcb_get_property_reply_t>(requests.desktop, deadline);
-    const Property strutPartial =
-        connection.reply<xcb_get_property_reply_t>(requests.strutPartial, deadline);
-    const Property strut = connection.reply<xcb_get_property_reply_t>(requests.strut, deadline);
     const Property opacity = connection.reply<xcb_get_property_reply_t>(requests.opacity, deadline);
     const auto attributes =
         connection.reply<xcb_get_window_attributes_reply_t>(requests.attributes, deadline);
     // Every reply is collected before looking at errors, so none is left queued.
-    for (AXError error :
-         {pid.error, wmClass.error, types.error, states.error, transientFor.error, desktop.error,
-          strutPartial.error, strut.error, opacity.error, attributes.error}) {
+    for (AXError error : {pid.error, wmClass.error, types.error, states.error, transientFor.error,
+                          desktop.error, opacity.error, attributes.error}) {
         if (error != AXErrorCode::success) return {std::nullopt, error};
     }
 
@@ -85,8 +72,6 @@ ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& r
     const auto transient = values32(transientFor);
     client.transient = !transient.empty() && transient.front() != XCB_NONE;
     if (const auto values = values32(desktop); !values.empty()) client.desktop = values.front();
-    client.strut = values32(strutPartial);
-    if (client.strut.size() < 12) client.strut = widenedStrut(values32(strut));
     if (const auto values = values32(opacity); !values.empty()) {
         client.opacity = values.front() / kOpaque;
     }

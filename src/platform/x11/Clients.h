@@ -26,9 +26,6 @@ struct Client {
     std::vector<xcb_atom_t> states;
     bool transient = false;
     std::optional<std::uint32_t> desktop;
-    // `_NET_WM_STRUT_PARTIAL` in its twelve values, or `_NET_WM_STRUT` widened
-    // to the whole screen edges; empty without either.
-    std::vector<std::uint32_t> strut;
     std::optional<double> opacity;
     bool viewable = false;
 
@@ -40,8 +37,7 @@ struct Client {
 // round trip.
 struct ClientRequests {
     xcb_window_t window = XCB_NONE;
-    xcb_get_property_cookie_t pid, wmClass, types, states, transientFor, desktop, strutPartial,
-        strut, opacity;
+    xcb_get_property_cookie_t pid, wmClass, types, states, transientFor, desktop, opacity;
     xcb_get_window_attributes_cookie_t attributes;
 };
 

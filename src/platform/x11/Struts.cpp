@@ -2,12 +2,17 @@
 
 #include <algorithm>
 
+#include "platform/x11/Property.h"
+
 namespace orvale::x11 {
 namespace {
 
+// Far more windows than any desktop has; a bound in case of a runaway tree.
+constexpr std::size_t kMostWindows = 20000;
+
 bool overlaps(const RectD& a, const RectD& b) {
-    return a.width > 0 && a.height > 0 && a.x < b.x + b.width && b.x < a.x + a.width &&
-           a.y < b.y + b.height && b.y < a.y + a.height;
+    return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.x < b.x + b.width &&
+           b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 // A strut's [start, end] range is inclusive.
@@ -15,10 +20,83 @@ double span(std::uint32_t start, std::uint32_t end) {
     return static_cast<double>(end) - static_cast<double>(start) + 1;
 }
 
+Strut strutOf(const std::vector<std::uint32_t>& partial, const std::vector<std::uint32_t>& plain) {
+    if (partial.size() >= 12) return partial;
+    if (plain.size() < 4) return {};
+    constexpr std::uint32_t kWhole = 0xFFFFFFFF;
+    return {plain[0], plain[1], plain[2], plain[3], 0, kWhole, 0, kWhole, 0, kWhole, 0, kWhole};
+}
+
+struct WindowRequests {
+    xcb_get_window_attributes_cookie_t attributes;
+    xcb_get_property_cookie_t state, partial, plain;
+    xcb_query_tree_cookie_t tree;
+};
+
+std::vector<xcb_window_t> childrenOf(const ReplyOr<xcb_query_tree_reply_t>& tree) {
+    if (!tree) return {};
+    const xcb_window_t* first = xcb_query_tree_children(tree.reply.get());
+    return {first, first + xcb_query_tree_children_length(tree.reply.get())};
+}
+
 }  // namespace
 
-RectD visibleArea(const RectD& monitor, SizeD rootSize,
-                  const std::vector<std::vector<std::uint32_t>>& struts) {
+std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant deadline) {
+    xcb_connection_t* c = connection.raw();
+    const auto top =
+        connection.reply<xcb_query_tree_reply_t>(xcb_query_tree(c, connection.root()), deadline);
+    if (!top) return std::nullopt;
+    std::vector<Strut> struts;
+    std::vector<xcb_window_t> level = childrenOf(top);
+    std::size_t seen = 0;
+    bool timedOut = false;
+    while (!level.empty() && seen < kMostWindows) {
+        seen += level.size();
+        std::vector<WindowRequests> requests;
+        requests.reserve(level.size());
+        for (xcb_window_t window : level) {
+            requests.push_back({
+                .attributes = xcb_get_window_attributes(c, window),
+                .state = requestProperty(c, window, connection.wmStateAtom()),
+                .partial = requestProperty(c, window, connection.ewmh()._NET_WM_STRUT_PARTIAL),
+                .plain = requestProperty(c, window, connection.ewmh()._NET_WM_STRUT),
+                .tree = xcb_query_tree(c, window),
+            });
+        }
+        std::vector<xcb_window_t> next;
+        for (const WindowRequests& request : requests) {
+            using Property = ReplyOr<xcb_get_property_reply_t>;
+            const auto attributes =
+                connection.reply<xcb_get_window_attributes_reply_t>(request.attributes, deadline);
+            const Property state =
+                connection.reply<xcb_get_property_reply_t>(request.state, deadline);
+            const Property partial =
+                connection.reply<xcb_get_property_reply_t>(request.partial, deadline);
+            const Property plain =
+                connection.reply<xcb_get_property_reply_t>(request.plain, deadline);
+            const auto tree = connection.reply<xcb_query_tree_reply_t>(request.tree, deadline);
+            // A window that went away while being read has nothing to leave out.
+            for (AXError error :
+                 {attributes.error, state.error, partial.error, plain.error, tree.error}) {
+                if (error == AXErrorCode::cannotComplete) timedOut = true;
+            }
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) continue;
+            if (Strut strut = strutOf(values32(partial), values32(plain)); !strut.empty()) {
+                struts.push_back(std::move(strut));
+            }
+            // A client's own children are the application's business.
+            if (!state || state->type == XCB_NONE) {
+                const auto children = childrenOf(tree);
+                next.insert(next.end(), children.begin(), children.end());
+            }
+        }
+        if (timedOut) return std::nullopt;
+        level = std::move(next);
+    }
+    return struts;
+}
+
+RectD visibleArea(const RectD& monitor, SizeD rootSize, const std::vector<Strut>& struts) {
     double left = monitor.x;
     double top = monitor.y;
     double right = monitor.x + monitor.width;
@@ -36,6 +114,15 @@ RectD visibleArea(const RectD& monitor, SizeD rootSize,
         if (overlaps(bottomBand, monitor)) bottom = std::min(bottom, bottomBand.y);
     }
     return {left, top, std::max(0.0, right - left), std::max(0.0, bottom - top)};
+}
+
+RectD withinWorkArea(const RectD& visible, const RectD& workArea) {
+    if (!overlaps(visible, workArea)) return visible;
+    const double left = std::max(visible.x, workArea.x);
+    const double top = std::max(visible.y, workArea.y);
+    const double right = std::min(visible.x + visible.width, workArea.x + workArea.width);
+    const double bottom = std::min(visible.y + visible.height, workArea.y + workArea.height);
+    return {left, top, right - left, bottom - top};
 }
 
 }  // namespace orvale::x11

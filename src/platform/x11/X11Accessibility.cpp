@@ -160,7 +160,8 @@ AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view
                                            Instant deadline) {
     const bool wantsFrame = attribute == AXAttribute::position || attribute == AXAttribute::size;
     const bool wantsClient = attribute == AXAttribute::role || attribute == AXAttribute::subrole ||
-                             attribute == AXAttribute::minimized;
+                             attribute == AXAttribute::minimized ||
+                             attribute == AXAttribute::fullScreen;
     if (!wantsFrame && !wantsClient) return {AXErrorCode::attributeUnsupported, {}};
 
     Current current;
@@ -172,6 +173,10 @@ AXResult X11Accessibility::windowAttribute(xcb_window_t window, std::string_view
     if (attribute == AXAttribute::minimized) {
         return {AXErrorCode::success,
                 current.client.hasState(connection_.ewmh()._NET_WM_STATE_HIDDEN)};
+    }
+    if (attribute == AXAttribute::fullScreen) {
+        return {AXErrorCode::success,
+                current.client.hasState(connection_.ewmh()._NET_WM_STATE_FULLSCREEN)};
     }
     const RectD frame = current.origin.fromRoot(current.geometry.frame());
     if (attribute == AXAttribute::position) {

@@ -8,13 +8,7 @@
 #include <string_view>
 
 namespace orvale::x11 {
-namespace {
-
-// Opening is bounded too: a server that accepts the connection but never
-// answers must not hang the program.
-constexpr auto kOpenTimeout = std::chrono::seconds(5);
-
-}  // namespace
+namespace {}  // namespace
 
 AXError errorFor(const xcb_generic_error_t& error) {
     switch (error.error_code) {
@@ -29,15 +23,19 @@ AXError errorFor(const xcb_generic_error_t& error) {
     }
 }
 
-std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
-    int screenNumber = 0;
-    xcb_connection_t* connection = xcb_connect(displayName, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
-        return nullptr;
-    }
+std::unique_ptr<X11Connection> X11Connection::open(const char* displayName,
+                                                   std::chrono::milliseconds timeout,
+                                                   OpenError* error) {
+    OpenError ignored{};
+    OpenError& why = error ? *error : ignored;
+    const Instant deadline = std::chrono::steady_clock::now() + timeout;
+    const SetUpConnection setUp = connectBounded(displayName, deadline);
+    why = setUp.error;
+    if (!setUp.connection) return nullptr;
+    xcb_connection_t* connection = setUp.connection;
+    const int screenNumber = setUp.screenNumber;
     std::unique_ptr<X11Connection> result(new X11Connection(connection, screenNumber));
-    const Instant deadline = std::chrono::steady_clock::now() + kOpenTimeout;
+    why = OpenError::cannotConnect;
 
     const xcb_setup_t* setup = xcb_get_setup(connection);
     result->resourceMask_ = setup->resource_id_mask;
@@ -46,18 +44,32 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
     if (screens.rem == 0) return nullptr;
     result->root_ = screens.data->root;
 
-    constexpr std::array<std::string_view, 5> names = {"EDID", "_GTK_FRAME_EXTENTS",
-                                                       "_NET_WM_WINDOW_OPACITY", "WM_CLIENT_LEADER",
-                                                       "WM_CHANGE_STATE"};
+    constexpr std::array<std::string_view, 6> names = {"EDID",
+                                                       "_GTK_FRAME_EXTENTS",
+                                                       "_NET_WM_WINDOW_OPACITY",
+                                                       "WM_CLIENT_LEADER",
+                                                       "WM_CHANGE_STATE",
+                                                       "WM_STATE"};
     std::array<xcb_intern_atom_cookie_t, names.size()> cookies{};
     for (std::size_t i = 0; i < names.size(); ++i) {
         cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(names[i].size()),
                                      names[i].data());
     }
     xcb_intern_atom_cookie_t* ewmhCookies = xcb_ewmh_init_atoms(connection, &result->ewmh_);
-    std::array<xcb_atom_t*, names.size()> targets = {&result->edid_, &result->gtkFrameExtents_,
-                                                     &result->opacity_, &result->clientLeader_,
-                                                     &result->wmChangeState_};
+    // libxcb-ewmh and the extension data wait for their replies without a
+    // bound; once a later reply is in, theirs are too, and nothing waits.
+    xcb_prefetch_extension_data(connection, &xcb_randr_id);
+    if (!result->reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection), deadline)) {
+        if (!result->isBroken()) why = OpenError::notAnswering;
+        // Collecting the EWMH replies would wait for them. The connection
+        // goes now, and the destructor's wipe frees what the request took.
+        std::free(ewmhCookies);
+        result->ewmhReady_ = true;
+        return nullptr;
+    }
+    std::array<xcb_atom_t*, names.size()> targets = {
+        &result->edid_,         &result->gtkFrameExtents_, &result->opacity_,
+        &result->clientLeader_, &result->wmChangeState_,   &result->wmState_};
     bool complete = true;
     for (std::size_t i = 0; i < names.size(); ++i) {
         auto atom = result->reply<xcb_intern_atom_reply_t>(cookies[i], deadline);
@@ -67,14 +79,9 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName) {
             complete = false;
         }
     }
-    if (!complete || result->isBroken()) {
-        // The EWMH cookies still hold memory; collecting them frees it.
-        xcb_ewmh_init_atoms_replies(&result->ewmh_, ewmhCookies, nullptr);
-        result->ewmhReady_ = true;
-        return nullptr;
-    }
+    // A failed collection wipes the EWMH atoms itself.
     result->ewmhReady_ = xcb_ewmh_init_atoms_replies(&result->ewmh_, ewmhCookies, nullptr) != 0;
-    if (!result->ewmhReady_) return nullptr;
+    if (!result->ewmhReady_ || !complete || result->isBroken()) return nullptr;
 
     // The window manager's announcement and the managed list live on the
     // root; their changes then arrive as events that make readings stale.

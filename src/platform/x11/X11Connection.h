@@ -14,10 +14,9 @@
 #include <unordered_map>
 
 #include "platform/AXTypes.h"
+#include "platform/x11/DisplaySocket.h"
 
 namespace orvale::x11 {
-
-using Instant = std::chrono::steady_clock::time_point;
 
 // Frees what libxcb hands out with malloc.
 struct FreeDeleter {
@@ -52,8 +51,16 @@ struct ValueOr {
 // the window manager's answer consumes events.
 class X11Connection {
   public:
-    // Nothing when the display cannot be opened or its atoms cannot be read.
-    static std::unique_ptr<X11Connection> open(const char* displayName = nullptr);
+    // How long opening may take at most, by default: a server that takes the
+    // connection but does not answer must not hang the program.
+    static constexpr std::chrono::milliseconds kOpenTimeout{5000};
+
+    // Connects (see connectBounded) and reads the atoms and extensions the
+    // backend needs, all by `timeout`. Nothing when the display cannot be
+    // opened or does not answer in time, with the reason in `error` when given.
+    static std::unique_ptr<X11Connection> open(const char* displayName = nullptr,
+                                               std::chrono::milliseconds timeout = kOpenTimeout,
+                                               OpenError* error = nullptr);
     ~X11Connection();
 
     X11Connection(const X11Connection&) = delete;
@@ -74,6 +81,7 @@ class X11Connection {
     xcb_atom_t opacityAtom() const { return opacity_; }
     xcb_atom_t clientLeaderAtom() const { return clientLeader_; }
     xcb_atom_t wmChangeStateAtom() const { return wmChangeState_; }
+    xcb_atom_t wmStateAtom() const { return wmState_; }
 
     // The part of a resource id that names the connection which created it.
     std::uint32_t creatorOf(xcb_window_t window) const { return window & ~resourceMask_; }
@@ -149,6 +157,7 @@ class X11Connection {
     xcb_atom_t opacity_ = XCB_NONE;
     xcb_atom_t clientLeader_ = XCB_NONE;
     xcb_atom_t wmChangeState_ = XCB_NONE;
+    xcb_atom_t wmState_ = XCB_NONE;
     std::mutex mutex_;
 };
 

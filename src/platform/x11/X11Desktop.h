@@ -13,8 +13,12 @@ namespace orvale::x11 {
 // The X11 backend: the ports over one shared connection.
 class X11Desktop {
   public:
-    // Nothing when the display cannot be opened.
-    static std::unique_ptr<X11Desktop> open(const char* displayName = nullptr);
+    // Nothing when the display cannot be opened or does not answer within
+    // `timeout`, with the reason in `error` when given.
+    static std::unique_ptr<X11Desktop> open(
+        const char* displayName = nullptr,
+        std::chrono::milliseconds timeout = X11Connection::kOpenTimeout,
+        OpenError* error = nullptr);
 
     X11Connection& connection() { return *connection_; }
     X11Accessibility& accessibility() { return accessibility_; }
@@ -37,8 +41,10 @@ class X11Desktop {
     X11Screens screens_;
 };
 
-inline std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName) {
-    auto connection = X11Connection::open(displayName);
+inline std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName,
+                                                    std::chrono::milliseconds timeout,
+                                                    OpenError* error) {
+    auto connection = X11Connection::open(displayName, timeout, error);
     if (!connection) return nullptr;
     return std::unique_ptr<X11Desktop>(new X11Desktop(std::move(connection)));
 }

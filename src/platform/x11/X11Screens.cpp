@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/x11/Clients.h"
 #include "platform/x11/Edid.h"
 #include "platform/x11/Monitors.h"
 #include "platform/x11/Property.h"
@@ -45,6 +44,13 @@ ScreenList X11Screens::screens() {
         xcb_get_geometry(connection_.raw(), connection_.root()), deadline);
     const auto resources = connection_.reply<xcb_randr_get_screen_resources_current_reply_t>(
         xcb_randr_get_screen_resources_current(connection_.raw(), connection_.root()), deadline);
+    const auto workAreas = connection_.reply<xcb_get_property_reply_t>(
+        requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_WORKAREA),
+        deadline);
+    const auto currentDesktop = connection_.reply<xcb_get_property_reply_t>(
+        requestProperty(connection_.raw(), connection_.root(),
+                        connection_.ewmh()._NET_CURRENT_DESKTOP),
+        deadline);
     const auto monitors = readMonitors(connection_, deadline);
     if (!monitors || monitors->empty() || !rootGeometry) return {};
 
@@ -55,11 +61,17 @@ ScreenList X11Screens::screens() {
         outputs.assign(first, first + xcb_randr_get_screen_resources_current_outputs_length(
                                           resources.reply.get()));
     }
-    std::vector<std::vector<std::uint32_t>> struts;
-    if (const auto clients = readClients(connection_, deadline)) {
-        for (const Client& client : clients->clients) {
-            if (client.viewable && !client.strut.empty()) struts.push_back(client.strut);
-        }
+    const std::vector<Strut> struts =
+        readStruts(connection_, deadline).value_or(std::vector<Strut>{});
+    // The work area is one rectangle for all monitors together, so it says
+    // something about a monitor only when there is just one.
+    std::optional<RectD> workArea;
+    const auto areas = values32(workAreas);
+    const auto desktops = values32(currentDesktop);
+    const std::size_t desktop = desktops.empty() ? 0 : desktops.front();
+    if (monitors->size() == 1 && desktop < areas.size() / 4) {
+        const std::uint32_t* area = &areas[desktop * 4];
+        workArea = RectD{double(area[0]), double(area[1]), double(area[2]), double(area[3])};
     }
 
     const Monitor& primary = *primaryMonitor(*monitors);
@@ -74,8 +86,9 @@ ScreenList X11Screens::screens() {
         // between monitors, as a display identifier must.
         screen.displayID = monitor.name;
         screen.frame = flippedVertically(origin.fromRoot(monitor.bounds), primary.bounds.height);
-        screen.visibleFrame = flippedVertically(
-            origin.fromRoot(visibleArea(monitor.bounds, rootSize, struts)), primary.bounds.height);
+        RectD visible = visibleArea(monitor.bounds, rootSize, struts);
+        if (workArea) visible = withinWorkArea(visible, *workArea);
+        screen.visibleFrame = flippedVertically(origin.fromRoot(visible), primary.bounds.height);
         screen.backingScaleFactor = 1;
         screen.pixelWidth = static_cast<std::int64_t>(monitor.bounds.width);
         screen.pixelHeight = static_cast<std::int64_t>(monitor.bounds.height);

@@ -6,7 +6,9 @@
 namespace orvale::x11 {
 
 // The RandR 1.5 monitors as screens. A monitor's identity comes from the EDID
-// of its first output; its visible frame leaves out the docks' struts.
+// of its first output; its visible frame leaves out the struts of every
+// top-level window and, on a single monitor, what is outside the window
+// manager's work area of the current desktop.
 class X11Screens final : public Screens {
   public:
     explicit X11Screens(X11Connection& connection) : connection_(connection) {}

@@ -17,7 +17,6 @@ std::vector<RunningApplication> X11Workspace::runningApplications() {
     auto lock = connection_.lock();
     const auto clients = readClients(connection_, std::chrono::steady_clock::now() + kTimeout);
     if (!clients) return {};
-    const xcb_atom_t hidden = connection_.ewmh()._NET_WM_STATE_HIDDEN;
 
     struct Group {
         std::vector<const Client*> clients;
@@ -50,13 +49,11 @@ std::vector<RunningApplication> X11Workspace::runningApplications() {
                 application.localizedName = client.className;
             }
         }
-        const bool hasNormalWindow = std::any_of(
-            group.clients.begin(), group.clients.end(),
-            [&](const Client* c) { return subroleOf(connection_, *c) == "AXStandardWindow"; });
-        application.activationPolicy =
-            hasNormalWindow ? ActivationPolicy::regular : ActivationPolicy::accessory;
-        application.isHidden = std::all_of(group.clients.begin(), group.clients.end(),
-                                           [&](const Client* c) { return c->hasState(hidden); });
+        // Every application listed here has a managed window, which makes it
+        // one the user works with; X has no hiding of a whole application,
+        // only of its windows one by one.
+        application.activationPolicy = ActivationPolicy::regular;
+        application.isHidden = false;
         applications.push_back(std::move(application));
     }
     return applications;

@@ -10,7 +10,8 @@ namespace orvale::x11 {
 
 // The applications that have managed windows, one per process. The
 // application id is the id of the installed application that the WM_CLASS
-// names, else the WM_CLASS class; the name comes from the same place. Every
+// names, else the WM_CLASS class; the name comes from the same place. Each is
+// a regular application and never hidden, whatever its windows are. Every
 // call holds the connection's lock for its whole run.
 class X11Workspace final : public Workspace {
   public:

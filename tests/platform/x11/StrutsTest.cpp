@@ -35,5 +35,13 @@ TEST(StrutsTest, eachStrutTakesItsBandOnlyFromTheMonitorsItOverlaps) {
     }
 }
 
+TEST(StrutsTest, theWorkAreaNarrowsTheVisibleAreaUnlessItMissesItAltogether) {
+    const RectD visible{0, 25, 1280, 999};
+    EXPECT_EQ(withinWorkArea(visible, {0, 0, 1280, 1000}), (RectD{0, 25, 1280, 975}));
+    EXPECT_EQ(withinWorkArea(visible, {40, 30, 2000, 2000}), (RectD{40, 30, 1240, 994}));
+    EXPECT_EQ(withinWorkArea(visible, {1280, 0, 1280, 1024}), visible);
+    EXPECT_EQ(withinWorkArea(visible, {0, 0, 0, 0}), visible);
+}
+
 }  // namespace
 }  // namespace orvale::x11

@@ -118,6 +118,22 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
         EXPECT_NE(windows.str().find(part), std::string::npos) << windows.str();
     }
 
+    // While another client holds the server, opening gives up at its deadline
+    // and says why; once the grab ends, everything works again.
+    xcb_grab_server(c);
+    session->cardinals(session->root(), "_NET_SUPPORTED");  // a round trip: the grab holds
+    OpenError why = OpenError::cannotConnect;
+    EXPECT_FALSE(X11Desktop::open(nullptr, std::chrono::milliseconds(300), &why));
+    EXPECT_EQ(why, OpenError::notAnswering);
+    std::ostringstream held, notAnswering;
+    EXPECT_EQ(cli::run({"windows"}, held, notAnswering), 1);
+    EXPECT_EQ(notAnswering.str(), "orvale: The X server is not answering\n");
+    xcb_ungrab_server(c);
+    xcb_flush(c);
+    std::ostringstream again;
+    EXPECT_EQ(cli::run({"windows"}, again, err), 0) << err.str();
+    EXPECT_EQ(again.str(), windows.str());
+
     // Without a window manager there is nothing to read windows through.
     session->stopWindowManager();
     std::ostringstream none, missing;

@@ -5,12 +5,14 @@
 #include "model/Topology.h"
 #include "platform/DisplayService.h"
 #include "platform/x11/EdidBytes.h"
+#include "platform/x11/Property.h"
 #include "platform/x11/X11Desktop.h"
 #include "platform/x11/XSession.h"
 
 namespace orvale::x11 {
 namespace {
 
+using testing::WindowManager;
 using testing::XSession;
 
 std::vector<CurrentDisplay> displaysOf(XSession& session) {
@@ -34,6 +36,69 @@ void attachEdids(XSession& session, const std::vector<std::array<std::uint8_t, 1
                                          edids[i].data());
     }
     session.cardinals(session.root(), "_NET_SUPPORTED");  // a round trip: they are stored
+}
+
+// The first window below the root whose text `property` reads `text`.
+xcb_window_t findWindow(XSession& session, const std::string& property, const std::string& text) {
+    X11Connection& connection = session.connection();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::vector<xcb_window_t> pending{session.root()};
+    while (!pending.empty()) {
+        const xcb_window_t window = pending.back();
+        pending.pop_back();
+        const auto texts = x11::texts(connection.reply<xcb_get_property_reply_t>(
+            requestProperty(connection.raw(), window, session.atom(property)), until));
+        if (!texts.empty() && texts.front() == text) return window;
+        const auto tree = connection.reply<xcb_query_tree_reply_t>(
+            xcb_query_tree(connection.raw(), window), until);
+        if (!tree) continue;
+        const xcb_window_t* children = xcb_query_tree_children(tree.reply.get());
+        pending.insert(pending.end(), children,
+                       children + xcb_query_tree_children_length(tree.reply.get()));
+    }
+    return XCB_NONE;
+}
+
+// A panel that the window manager draws itself is left out of the visible
+// frame: icewm's taskbar, a window below the manager's own frames and not a
+// managed client, by its strut (on two monitors, where the one work area
+// speaks for neither), and fluxbox's toolbar, which sets no strut, by the work
+// area of its single monitor.
+TEST(X11ScreensTest, panelsDrawnByTheWindowManagerAreLeftOutOfTheVisibleFrame) {
+    const struct {
+        WindowManager manager;
+        int width;
+        std::string property, name;
+    } cases[] = {
+        {WindowManager::icewm, 2560, "WM_NAME", "TaskBar"},
+        {WindowManager::fluxbox, 1280, "WM_WINDOW_ROLE", "fluxbox-toolbar"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto session = XSession::startXvfb(c.width, 1024);
+        if (c.width > 1280) {
+            session->run({"xrandr", "--setmonitor", "left", "1280/300x1024/200+0+0", "screen"});
+            session->run({"xrandr", "--setmonitor", "*right", "1280/300x1024/200+1280+0", "none"});
+        }
+        session->startWindowManager(c.manager);
+        xcb_window_t panel = XCB_NONE;
+        // Done once the manager's work area, which it derives last, leaves the panel out.
+        ASSERT_TRUE(session->waitUntil([&] {
+            panel = findWindow(*session, c.property, c.name);
+            const auto area = session->cardinals(session->root(), "_NET_WORKAREA");
+            return panel != XCB_NONE && session->isViewable(panel) && area.size() >= 4 &&
+                   area[3] < 1024;
+        }));
+        const RectD bar = testing::toolsGeometry(*session, panel);
+        ASSERT_EQ(bar.y + bar.height, 1024);
+
+        const auto displays = displaysOf(*session);
+        const auto primary = std::find_if(displays.begin(), displays.end(),
+                                          [](const CurrentDisplay& d) { return d.isPrimary; });
+        ASSERT_NE(primary, displays.end());
+        EXPECT_EQ(primary->frame, (RectD{0, 0, 1280, 1024}));
+        EXPECT_EQ(primary->visibleFrame, (RectD{0, 0, 1280, bar.y}));
+    }
 }
 
 std::uint32_t pnp(const std::string& letters) {

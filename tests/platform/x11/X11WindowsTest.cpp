@@ -78,12 +78,37 @@ TEST_F(X11WindowsTest, minimisedWindowsAndWindowsOnAnotherDesktopAreNotOnScreen)
     // Still the application's windows, only not on screen.
     for (const RunningApplication& app : desktop->workspace().runningApplications()) {
         if (app.bundleID != "XClock") continue;
-        EXPECT_TRUE(app.isHidden);
         EXPECT_EQ(
             ax.copyAttributeValue(ax.applicationElement(app.pid), AXAttribute::windows, kTimeout)
                 .value,
             AXValue(std::vector<AXElement>{{app.pid, xclock.window}}));
     }
+}
+
+// Only a window in the full-screen state is full screen: a maximised one that
+// fills a monitor without panels is kept. Every application with a managed
+// window takes part, also one that shows only a dialog or has every window
+// minimised.
+TEST_F(X11WindowsTest, aScanKeepsMaximisedWindowsAndCountsEveryApplication) {
+    session->startClient({"zenity", "--info", "--text=Done", "--name=orvale-zenity"},
+                         "orvale-zenity");
+    wmctrl(xterm.window, {"-b", "add,maximized_vert,maximized_horz"});
+    wmctrl(xlogo.window, {"-b", "add,fullscreen"});
+    wmctrl(xclock.window, {"-b", "add,hidden"});
+    const RectD monitor = displays().at(1).frame;
+    ASSERT_TRUE(session->waitUntil([&] {
+        return toolsFrame(xterm.window).isApproximatelyEqual(monitor, 3) &&
+               toolsFrame(xlogo.window) == monitor && !session->isViewable(xclock.window);
+    }));
+
+    const ScanOutput scan = service->scan(displays(), {});
+    ASSERT_EQ(scan.windows.size(), 1u);
+    EXPECT_EQ(scan.windows[0]->element.handle, xterm.window);
+    EXPECT_EQ(scan.scannedApplications, 4);
+    // The full-screen xlogo and the dialog; the minimised clock is not on screen.
+    EXPECT_EQ(scan.skippedCount, 2);
+    EXPECT_EQ(scan.completedBundleIDs.size(), 4u);
+    EXPECT_TRUE(scan.incompleteBundleIDs.empty());
 }
 
 TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {

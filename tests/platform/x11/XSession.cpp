@@ -125,12 +125,33 @@ bool XSession::waitUntil(const std::function<bool()>& condition, std::chrono::se
     return true;
 }
 
-void XSession::startWindowManager() {
-    windowManager_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"openbox", "--config-file", "/etc/xdg/openbox/rc.xml"}, display_);
-    // openbox announces itself before it takes windows over, and a window
-    // mapped in between is never managed. A probe window is mapped until the
-    // window manager answers by managing it; only then can clients start.
+void XSession::startWindowManager(WindowManager manager) {
+    const std::filesystem::path configs = ORVALE_WM_CONFIGS;
+    windowManagerHome_ = std::make_unique<TemporaryFolder>();
+    const TemporaryFolder& home = *windowManagerHome_;
+    std::vector<std::string> command = {"env", "HOME=" + home.path().string()};
+    switch (manager) {
+        case WindowManager::openbox:
+            command.insert(command.end(), {"openbox", "--config-file", "/etc/xdg/openbox/rc.xml"});
+            break;
+        case WindowManager::icewm:
+            command.insert(command.end(),
+                           {"icewm", "--config=" + (configs / "icewm-preferences").string()});
+            break;
+        case WindowManager::fluxbox:
+            // fluxbox fills a missing folder with its defaults, over the
+            // configuration it was given.
+            std::filesystem::create_directory(home / ".fluxbox");
+            std::filesystem::copy_file(configs / "fluxbox-init", home / ".fluxbox/init");
+            std::filesystem::copy_file(configs / "fluxbox-style", home / ".fluxbox/style");
+            command.push_back("fluxbox");
+            break;
+    }
+    windowManager_ = std::make_unique<ChildProcess>(command, display_);
+    // A window manager may announce itself before it takes windows over, and
+    // a window mapped in between is never managed. A probe window is mapped
+    // until the window manager answers by managing it; only then can clients
+    // start.
     xcb_connection_t* c = connection_->raw();
     const xcb_window_t probe = xcb_generate_id(c);
     xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root(), 0, 0, 10, 10, 0,
@@ -144,13 +165,15 @@ void XSession::startWindowManager() {
     xcb_destroy_window(c, probe);
     xcb_flush(c);
     if (!managed || !waitUntil([&] { return !isManaged(probe); })) {
-        throw std::runtime_error("openbox does not manage windows");
+        throw std::runtime_error(command[2] + " does not manage windows");
     }
 }
 
 XSession::Client XSession::startClient(std::vector<std::string> arguments,
                                        const std::string& name) {
-    arguments.insert(arguments.begin() + 1, {"-name", name});
+    if (std::find(arguments.begin(), arguments.end(), "--name=" + name) == arguments.end()) {
+        arguments.insert(arguments.begin() + 1, {"-name", name});
+    }
     clients_.push_back(std::make_unique<ChildProcess>(arguments, display_));
     xcb_window_t found = XCB_NONE;
     const bool shown = waitUntil([&] {
@@ -169,21 +192,25 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
     return {clients_.back().get(), found};
 }
 
-RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
+RectD toolsGeometry(XSession& session, xcb_window_t window) {
     const std::string info = session.run({"xwininfo", "-id", hex(window)});
     const auto number = [&](const std::string& label) {
         const auto at = info.find(label + ":");
         if (at == std::string::npos) throw std::runtime_error("xwininfo gave no " + label);
         return std::stod(info.substr(at + label.size() + 1));
     };
-    const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
-    if (extents.size() != 4) throw std::runtime_error("no frame extents");
     const double border = number("Border width");
     // xwininfo's absolute corner is already outside the border.
-    return {number("Absolute upper-left X") - extents[0] - originX,
-            number("Absolute upper-left Y") - extents[2],
-            number("Width") + 2 * border + extents[0] + extents[1],
-            number("Height") + 2 * border + extents[2] + extents[3]};
+    return {number("Absolute upper-left X"), number("Absolute upper-left Y"),
+            number("Width") + 2 * border, number("Height") + 2 * border};
+}
+
+RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
+    const RectD outer = toolsGeometry(session, window);
+    const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
+    if (extents.size() != 4) throw std::runtime_error("no frame extents");
+    return {outer.x - extents[0] - originX, outer.y - extents[2],
+            outer.width + extents[0] + extents[1], outer.height + extents[2] + extents[3]};
 }
 
 }  // namespace orvale::testing

@@ -14,8 +14,12 @@
 
 namespace orvale::testing {
 
-// A private X server on a free display number, optionally with openbox and
-// real clients, all stopped when the session ends. Waits are for the
+class TemporaryFolder;
+
+enum class WindowManager { openbox, icewm, fluxbox };
+
+// A private X server on a free display number, optionally with a window
+// manager and real clients, all stopped when the session ends. Waits are for the
 // server's and the window manager's answers, each bounded by a generous limit.
 class XSession {
   public:
@@ -34,7 +38,9 @@ class XSession {
     // throws when it fails.
     std::string run(const std::vector<std::string>& arguments);
 
-    void startWindowManager();
+    // Starts the window manager with a fixed configuration of its own and a
+    // home folder of its own, and waits until it manages windows.
+    void startWindowManager(WindowManager manager = WindowManager::openbox);
     void stopWindowManager() { windowManager_.reset(); }
     ChildProcess& windowManager() { return *windowManager_; }
 
@@ -43,7 +49,8 @@ class XSession {
         xcb_window_t window;
     };
     // Starts an X client called `name` (its WM_CLASS instance) and waits until
-    // the window manager shows it.
+    // the window manager shows it. The name is given with the X toolkit's
+    // -name option unless the arguments give it already (GTK's --name=NAME).
     Client startClient(std::vector<std::string> arguments, const std::string& name);
 
     // Re-checks `condition` after every event the session's connection sees
@@ -67,9 +74,14 @@ class XSession {
     std::string display_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
+    std::unique_ptr<TemporaryFolder> windowManagerHome_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     std::unique_ptr<x11::X11Connection> connection_;
 };
+
+// A window's outer geometry in root coordinates, border included, as
+// xwininfo reports it.
+RectD toolsGeometry(XSession& session, xcb_window_t window);
 
 // A window's frame as the X tools see it: xwininfo's absolute geometry grown
 // by the window manager's frame extents, shifted into the global space by
