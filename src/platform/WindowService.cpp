@@ -382,6 +382,12 @@ bool WindowService::isVisibleOnActiveDesktop(const WindowReference& reference, c
     return isVisibleLocked(reference, frame);
 }
 
+bool WindowService::isOpen(const WindowReference& reference, double timeout) {
+    std::lock_guard lock(mutex_);
+    return ax_.copyAttributeValue(reference.element, AXAttribute::role, timeout).error !=
+           AXErrorCode::invalidUIElement;
+}
+
 bool WindowService::isVisibleLocked(const WindowReference& reference, const RectD& frame) {
     const std::vector<OnScreenWindow> visible = ownedBy(
         orvale::activeDesktopWindows(windowServer_, workspace_.ownProcessID()), reference.pid);

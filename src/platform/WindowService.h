@@ -77,6 +77,11 @@ class WindowService {
     // Whether the window, at `frame`, is on the active desktop now.
     bool isVisibleOnActiveDesktop(const WindowReference& reference, const RectD& frame);
 
+    // Whether the window is still open, wherever it is: false once it has been
+    // closed or its application has ended. One that does not answer within
+    // `timeout` seconds counts as open.
+    bool isOpen(const WindowReference& reference, double timeout);
+
     // Moves and resizes the window, reads back where it landed and retries
     // once when it did not land within 4 points. Size is written before
     // position; at most four writes are sent. `before` is the window's frame

@@ -27,6 +27,7 @@ inline constexpr const char* displayUnavailable = "The saved display is not avai
 inline constexpr const char* couldNotMatch = "The window could not be matched";
 inline constexpr const char* noLongerAvailable = WindowText::noLongerAvailable;
 inline constexpr const char* leftActiveDesktop = "The window is no longer on the active desktop";
+inline constexpr const char* noLongerOpen = "The window is no longer open";
 inline constexpr const char* moveUnsupported =
     "The app does not allow moving or resizing this window";
 inline constexpr const char* didNotMove = "The window did not move";
@@ -38,7 +39,6 @@ inline constexpr const char* cancelledBeforeScan = "Cancelled before the window 
 
 // Undo
 inline constexpr const char* cancelledBeforeUndo = "Cancelled before this window was restored";
-inline constexpr const char* noLongerOpen = "The window is no longer open";
 inline constexpr const char* noDisplay = "No display is available for this window";
 inline constexpr const char* couldNotRestore = "The window could not be restored";
 inline constexpr const char* undoUnsupported = "The app does not allow moving this window";

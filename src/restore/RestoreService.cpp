@@ -9,8 +9,8 @@ namespace orvale {
 namespace {
 
 // The restore's side of the move loop: a window is checked to still be on
-// the active desktop, its frame read once serves as the frame before the
-// write and the journal's previous frame.
+// the active desktop (and, when it is not, to be open at all), its frame read
+// once serves as the frame before the write and the journal's previous frame.
 class RestoreSteps final : public MoveSteps {
   public:
     RestoreSteps(const std::vector<MoveOperation>& moves,
@@ -26,6 +26,10 @@ class RestoreSteps final : public MoveSteps {
         const RectD previous =
             windows_.currentFrame(move.reference, kReadTimeout).value_or(move.reference.frame);
         if (!windows_.isVisibleOnActiveDesktop(move.reference, previous)) {
+            if (!windows_.isOpen(move.reference, kReadTimeout)) {
+                return EntryResult::make(subject(i), EntryOutcome::notOpen,
+                                         OutcomeText::noLongerOpen);
+            }
             return EntryResult::make(subject(i), EntryOutcome::failed,
                                      OutcomeText::leftActiveDesktop);
         }

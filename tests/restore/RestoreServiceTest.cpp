@@ -264,19 +264,25 @@ TEST_F(RestoreServiceTest, AMatchedWindowWhoseFrameCannotBeReadWhenPlanningIsNot
     EXPECT_EQ(desktop.count(SimulatedAction::Kind::write), 0u);
 }
 
-TEST_F(RestoreServiceTest, WindowThatVanishedBeforeItsMove) {
+TEST_F(RestoreServiceTest, WindowsClosedOrMinimisedBeforeTheirMove) {
     open(launch("A"), {100, 100, 400, 300});
     const auto doomed = open(launch("B"), {150, 150, 400, 300});
-    open(launch("C"), {200, 200, 400, 300});
-    for (const char* app : {"A", "B", "C"}) save(app, "Studio", {1612, 100, 1000, 800});
+    const auto hidden = open(launch("C"), {200, 200, 400, 300});
+    open(launch("D"), {250, 250, 400, 300});
+    for (const char* app : {"A", "B", "C", "D"}) save(app, "Studio", {1612, 100, 1000, 800});
     const auto result = restore({}, nullptr, [&](const RestoreProgress& p) {
-        if (p.currentLabel == "B") desktop.closeWindow(doomed);
+        if (p.currentLabel != "B") return;
+        desktop.closeWindow(doomed);
+        auto minimised = desktop.window(hidden);
+        minimised.minimized = true;
+        desktop.updateWindow(hidden, minimised);
     });
     expectEntries(
         result, {{layout.entries[0].id, O::restored, "Placed on Studio"},
-                 {layout.entries[1].id, O::failed, "The window is no longer on the active desktop"},
-                 {layout.entries[2].id, O::restored, "Placed on Studio"}});
-    EXPECT_EQ(result.summary, "2 restored · 1 failed");
+                 {layout.entries[1].id, O::notOpen, "The window is no longer open"},
+                 {layout.entries[2].id, O::failed, "The window is no longer on the active desktop"},
+                 {layout.entries[3].id, O::restored, "Placed on Studio"}});
+    EXPECT_EQ(result.summary, "2 restored · 1 not open · 1 failed");
 }
 
 TEST_F(RestoreServiceTest, WindowAlreadyInPlaceIsNotWritten) {
