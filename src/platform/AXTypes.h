@@ -31,6 +31,13 @@ inline constexpr AXError apiDisabled = -25211;
 inline constexpr AXError noValue = -25212;
 inline constexpr AXError parameterizedAttributeUnsupported = -25213;
 inline constexpr AXError notEnoughPrecision = -25214;
+// Beyond the accessibility interface's own codes: backends where a window
+// manager, not the window's application, carries out writes (X11).
+// The window manager did not answer a write in time; a later write would wait
+// behind the same unanswered request.
+inline constexpr AXError windowManagerNotResponding = -25290;
+// The window manager answered a write and left the window where it was.
+inline constexpr AXError keptInPlace = -25291;
 }  // namespace AXErrorCode
 
 // Attribute names read and written through the accessibility port.

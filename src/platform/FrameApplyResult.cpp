@@ -36,6 +36,10 @@ std::optional<AXWriteFailure> AXWriteFailure::make(AXError error) {
         case C::actionUnsupported:
         case C::notificationUnsupported:
             return AXWriteFailure{K::unsupported, error, kCouldNotMove};
+        case C::windowManagerNotResponding:
+            return AXWriteFailure{K::transient, error, WindowText::windowManagerNotResponding};
+        case C::keptInPlace:
+            return AXWriteFailure{K::rejected, error, WindowText::keptInPlace};
         case C::notEnoughPrecision:
             return AXWriteFailure{K::rejected, error, "The app rejected the position or size"};
         case C::illegalArgument:
@@ -84,6 +88,13 @@ bool FrameApplyResult::hasPermissionFailure() const {
     if (permissionDenied) return true;
     for (const AXWriteFailure& failure : allFailures()) {
         if (failure.kind == AXWriteFailure::Kind::permission) return true;
+    }
+    return false;
+}
+
+bool FrameApplyResult::hasFailure(AXError code) const {
+    for (const AXWriteFailure& failure : allFailures()) {
+        if (failure.code == code) return true;
     }
     return false;
 }

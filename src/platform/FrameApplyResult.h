@@ -50,6 +50,11 @@ struct FrameApplyResult {
 
     std::vector<AXWriteFailure> allFailures() const;
     bool hasPermissionFailure() const;
+    bool hasFailure(AXError code) const;
+    // The window manager stopped answering: any later write would wait in vain.
+    bool windowManagerNotResponding() const {
+        return hasFailure(AXErrorCode::windowManagerNotResponding);
+    }
     bool hasUnsupportedFailure() const;
     bool initialWriteFailed() const { return sizeFailure || positionFailure; }
     // Moved by more than half a point in some value.

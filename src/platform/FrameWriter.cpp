@@ -92,17 +92,21 @@ class Writer {
                      std::isfinite(t.x) && std::isfinite(t.y));
     }
 
-    // False when the permission was withdrawn; the frame is then read and the
-    // result stands as it is. A value that cannot be represented is never sent
-    // and counts as the generic failure.
+    // False when the permission was withdrawn or the window manager stopped
+    // answering, so that no further write waits in vain; the frame is then
+    // read and the result stands as it is. A value that cannot be represented
+    // is never sent and counts as the generic failure.
     bool write(std::string_view attribute, const AXValue& value,
                std::optional<AXWriteFailure>& failure, bool representable) {
         const AXError error = representable
                                   ? ax_.setAttributeValue(window_, attribute, value, kWriteTimeout)
                                   : AXErrorCode::failure;
         failure = AXWriteFailure::make(error);
-        if (error != AXErrorCode::apiDisabled) return true;
-        result_.permissionDenied = true;
+        if (error == AXErrorCode::apiDisabled) {
+            result_.permissionDenied = true;
+        } else if (error != AXErrorCode::windowManagerNotResponding) {
+            return true;
+        }
         result_.after = AX::frame(ax_, window_, kWriteTimeout);
         return false;
     }

@@ -40,6 +40,9 @@ EntryResult classifyMove(const MoveOperation& move, const FrameApplyResult& appl
         }
         return make(EntryOutcome::adjusted, OutcomeText::appAdjusted);
     }
+    if (applied.hasFailure(AXErrorCode::keptInPlace)) {
+        return make(EntryOutcome::failed, OutcomeText::keptInPlace);
+    }
     if (applied.hasUnsupportedFailure()) {
         return make(EntryOutcome::failed, OutcomeText::moveUnsupported);
     }
@@ -91,6 +94,9 @@ EntryResult classifyUndo(const UndoWindow& window, const UndoTarget& target,
     }
     if (applied.changed()) {
         return make(EntryOutcome::adjusted, target.detail.value_or(OutcomeText::appAdjusted));
+    }
+    if (applied.hasFailure(AXErrorCode::keptInPlace)) {
+        return make(EntryOutcome::failed, OutcomeText::keptInPlace);
     }
     if (applied.hasUnsupportedFailure()) {
         return make(EntryOutcome::failed, OutcomeText::undoUnsupported);

@@ -23,6 +23,12 @@ class Loop {
             }
             auto prepared = steps_.prepare(i);
             if (auto* settled = std::get_if<EntryResult>(&prepared)) {
+                // A window manager that ended just now may make a window look
+                // gone or elsewhere; the end is the one true reason then.
+                if (!windows_.hasPermission()) {
+                    stopForLostPermission(i);
+                    break;
+                }
                 outcome_.results.push_back(std::move(*settled));
                 continue;
             }
@@ -94,6 +100,11 @@ class Loop {
         }
         if (applied.hasPermissionFailure()) {
             stopForLostPermission(i);
+            return false;
+        }
+        // Every later write would wait for the same answer in vain.
+        if (applied.windowManagerNotResponding()) {
+            markFrom(i, EntryOutcome::failed, OutcomeText::windowManagerNotResponding);
             return false;
         }
         if (hasMoved(move.reference.frame, applied.after)) ++outcome_.movedCount;

@@ -71,9 +71,12 @@ struct MoveLoopOutcome {
 // Writes the windows of `steps` one at a time through `windows`, in order.
 // Before each window it stops for cancellation, for a lost permission and, in
 // automation, for an ineligible session or a gesture in progress; the windows
-// not reached then get the matching outcome. After each write it counts the
-// window as moved when its frame changed, and a cancellation that came during
-// the write ends the run as cancelled, the last window's write included.
+// not reached then get the matching outcome; a lost permission found when a
+// window is settled without a write stops the run too. After each write it
+// counts the window as moved when its frame changed; a window manager that
+// did not answer the write ends the run with that reason for this window and
+// every later one, and a cancellation that came during the write ends the run
+// as cancelled, the last window's write included.
 // Runs on the caller's thread; blocks for as long as the writes take.
 MoveLoopOutcome runMoves(MoveSteps& steps, WindowService& windows, const MoveLoopOptions& options);
 

@@ -87,7 +87,11 @@ TEST_F(SetFrameTest, FailedWritesAreRetriedOnlyWhenTransientAndSayWhy) {
         {C::notImplemented, C::notEnoughPrecision, kTarget, kOneAttempt, kStart,
          "The app rejected the position or size"},
         {0, C::invalidUIElement, kTarget, kOneAttempt, sized, "The window is no longer available"},
-        {C::apiDisabled, 0, kTarget, sizeOnly, kStart, "No supported window manager is running"}};
+        {C::apiDisabled, 0, kTarget, sizeOnly, kStart, "No supported window manager is running"},
+        {C::windowManagerNotResponding, 0, kTarget, sizeOnly, kStart,
+         "The window manager is not responding"},
+        {C::keptInPlace, C::keptInPlace, kTarget, kOneAttempt, kStart,
+         "The window manager kept the window in place"}};
     for (const auto& [sizeCode, positionCode, target, writes, after, message] : cases) {
         SCOPED_TRACE(message);
         window = reference.element = open(reference.pid, kStart);

@@ -54,6 +54,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
     rejectedButMoved.positionFailure = failure(AXErrorCode::failure);
     auto unsupportedStayed = applied(kBefore);
     unsupportedStayed.sizeFailure = failure(AXErrorCode::attributeUnsupported);
+    auto keptStayed = applied(kBefore);
+    keptStayed.positionFailure = failure(AXErrorCode::keptInPlace);
     auto timedOutStayed = applied(kBefore);
     timedOutStayed.positionFailure = failure(AXErrorCode::cannotComplete);
     auto cancelledWrite = applied(std::nullopt);
@@ -75,6 +77,8 @@ TEST(MoveClassificationTest, RestoreMoveOutcomes) {
          "The app rejected the target and adjusted the window."},
         {"unsupported and stayed", unsupportedStayed, false, O::failed,
          "The app does not allow moving or resizing this window"},
+        {"kept by the window manager", keptStayed, false, O::failed,
+         "The window manager kept the window in place"},
         {"stayed with a message", timedOutStayed, false, O::failed, "The app did not respond"},
         {"stayed silently", applied(RectD{100.4, 100, 400, 300}), false, O::failed,
          "The window did not move"},
@@ -137,6 +141,8 @@ TEST(MoveClassificationTest, UndoOutcomes) {
     const UndoTarget fitted{kBefore, "Adjusted to fit this display."};
     auto unsupported = applied(kTarget, kTarget);
     unsupported.sizeFailure = failure(AXErrorCode::attributeUnsupported);
+    auto kept = applied(kTarget, kTarget);
+    kept.sizeFailure = failure(AXErrorCode::keptInPlace);
 
     const auto check = [&](const UndoTarget& target, std::optional<RectD> before,
                            const FrameApplyResult& result, bool cancelled, O outcome,
@@ -164,6 +170,7 @@ TEST(MoveClassificationTest, UndoOutcomes) {
           "Adjusted to fit this display.");
     check(plain, kTarget, unsupported, false, O::failed,
           "The app does not allow moving this window");
+    check(plain, kTarget, kept, false, O::failed, "The window manager kept the window in place");
     check(plain, kTarget, applied(kTarget, kTarget), false, O::failed, "The window did not move");
 }
 

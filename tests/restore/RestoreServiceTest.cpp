@@ -226,8 +226,9 @@ TEST_F(RestoreServiceTest, CancelledBeforeTheScanTouchesNothing) {
 }
 
 TEST_F(RestoreServiceTest, WithoutAWindowManagerEveryEntryFailsAndOneLostMidRunFailsTheRest) {
+    std::vector<AXElement> windows;
     for (const char* app : {"A", "B", "C", "D"}) {
-        open(launch(app), {100, 100, 400, 300});
+        windows.push_back(open(launch(app), {100, 100, 400, 300}));
         save(app, "Studio", {1612, 100, 1000, 800});
     }
     desktop.setTrusted(false);
@@ -252,6 +253,35 @@ TEST_F(RestoreServiceTest, WithoutAWindowManagerEveryEntryFailsAndOneLostMidRunF
     // The interrupted window may have changed, so it is journaled too.
     ASSERT_TRUE(service.undoSnapshot());
     EXPECT_EQ(service.undoSnapshot()->entries.size(), 2u);
+
+    // A window that looks gone as the window manager ends: the end is the reason.
+    desktop.setTrusted(true);
+    result = restore({}, nullptr, [&](const RestoreProgress& p) {
+        if (p.currentLabel != "B") return;
+        desktop.closeWindow(windows[1]);
+        desktop.setTrusted(false);
+    });
+    EXPECT_EQ(result.entries[1].detail, revoked);
+    EXPECT_EQ(result.failedCount, 3);
+}
+
+TEST_F(RestoreServiceTest, AWindowManagerThatStopsAnsweringEndsTheRunAfterOneWrite) {
+    std::vector<AXElement> windows;
+    for (const char* app : {"A", "B", "C"}) {
+        windows.push_back(open(launch(app), {100, 100, 400, 300}));
+        save(app, "Studio", {1612, 100, 1000, 800});
+    }
+    desktop.failWrites(windows[1], AXAttribute::size,
+                       {.code = AXErrorCode::windowManagerNotResponding});
+    const auto result = restore();
+    const std::string silent = "The window manager is not responding";
+    expectEntries(result, {{layout.entries[0].id, O::restored, "Placed on Studio"},
+                           {layout.entries[1].id, O::failed, silent},
+                           {layout.entries[2].id, O::failed, silent}});
+    EXPECT_EQ(result.summary, "1 restored · 2 failed");
+    EXPECT_FALSE(result.permissionLost);
+    EXPECT_EQ(desktop.writtenAttributes(),
+              (std::vector<std::string>{"AXSize", "AXPosition", "AXSize"}));
 }
 
 TEST_F(RestoreServiceTest, AMatchedWindowWhoseFrameCannotBeReadWhenPlanningIsNotMoved) {
