@@ -146,6 +146,10 @@ void XSession::startWindowManager(WindowManager manager) {
             std::filesystem::copy_file(configs / "fluxbox-style", home / ".fluxbox/style");
             command.push_back("fluxbox");
             break;
+        case WindowManager::i3:
+            command.insert(command.end(), {"i3", "-c", (configs / "i3-config").string()});
+            framesWithExtents_ = false;
+            break;
     }
     windowManager_ = std::make_unique<ChildProcess>(command, display_);
     // A window manager may announce itself before it takes windows over, and
@@ -182,7 +186,8 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
                 x11::requestProperty(connection_->raw(), window, XCB_ATOM_WM_CLASS), deadline()));
             if (names.empty() || names.front() != name) continue;
             watch(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-            if (isViewable(window) && cardinals(window, "_NET_FRAME_EXTENTS").size() == 4) {
+            if (isViewable(window) &&
+                (!framesWithExtents_ || cardinals(window, "_NET_FRAME_EXTENTS").size() == 4)) {
                 found = window;
             }
         }

@@ -16,7 +16,7 @@ namespace orvale::testing {
 
 class TemporaryFolder;
 
-enum class WindowManager { openbox, icewm, fluxbox };
+enum class WindowManager { openbox, icewm, fluxbox, i3 };
 
 // A private X server on a free display number, optionally with a window
 // manager and real clients, all stopped when the session ends. Waits are for the
@@ -75,6 +75,9 @@ class XSession {
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
     std::unique_ptr<TemporaryFolder> windowManagerHome_;
+    // Whether the window manager says what it draws around each client
+    // (`_NET_FRAME_EXTENTS`); i3 does not.
+    bool framesWithExtents_ = true;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     std::unique_ptr<x11::X11Connection> connection_;
 };
