@@ -45,15 +45,14 @@ std::int32_t roundedCoordinate(double value) {
         roundHalfAwayFromZero(std::clamp(value, -kLargestCoordinate - 1, kLargestCoordinate)));
 }
 
-bool isConfigureOf(const xcb_generic_event_t& event, xcb_window_t window) {
-    if ((event.response_type & 0x7F) != XCB_CONFIGURE_NOTIFY) return false;
-    return reinterpret_cast<const xcb_configure_notify_event_t&>(event).window == window;
+bool isDestroyOf(const xcb_generic_event_t& event, xcb_window_t window) {
+    if ((event.response_type & 0x7F) != XCB_DESTROY_NOTIFY) return false;
+    return reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window == window;
 }
 
-bool isPropertyChangeOf(const xcb_generic_event_t& event, xcb_window_t window, xcb_atom_t atom) {
-    if ((event.response_type & 0x7F) != XCB_PROPERTY_NOTIFY) return false;
-    const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-    return notify.window == window && notify.atom == atom;
+// Nothing about the window's place or size differs.
+bool samePlace(const WindowGeometry& one, const WindowGeometry& other) {
+    return one.outer() == other.outer() && one.clientSize() == other.clientSize();
 }
 
 // The geometry a ConfigureNotify reports, starting from the last reading. A
@@ -75,6 +74,10 @@ WindowGeometry toldBy(const xcb_configure_notify_event_t& notice, WindowGeometry
 
 bool X11Accessibility::isProcessTrusted() {
     auto lock = connection_.lock();
+    return isTrusted();
+}
+
+bool X11Accessibility::isTrusted() {
     if (connection_.isBroken()) return false;
     if (lastTrust_ && checkWindow_ != XCB_NONE && isFresh(*lastTrust_, checkWindow_)) {
         return lastTrust_->value;
@@ -217,8 +220,6 @@ bool X11Accessibility::isConstrained(const std::vector<std::uint32_t>& states) {
 
 AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
-    lastReadings_.erase(window);
-    connection_.dropPendingEvents();
     xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
                                      XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
                                      ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
@@ -226,21 +227,40 @@ AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant dead
     xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
                                      XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_FULLSCREEN,
                                      XCB_NONE, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-    // The window manager answers by rewriting the state, and with it the
-    // frame extents, which the client size depends on.
-    for (;;) {
-        if (!connection_.waitForEvent(
-                [&](const xcb_generic_event_t& event) {
-                    return isPropertyChangeOf(event, window, ewmh._NET_WM_STATE);
-                },
-                deadline)) {
-            return AXErrorCode::cannotComplete;
-        }
-        const auto states = connection_.reply<xcb_get_property_reply_t>(
-            requestProperty(connection_.raw(), window, ewmh._NET_WM_STATE), deadline);
-        if (!states) return states.error;
-        if (!isConstrained(values32(states))) return AXErrorCode::success;
+    // Once it answers, the state, the size it goes back to and the frame
+    // extents the client size depends on have all changed.
+    return awaitWindowManager(deadline);
+}
+
+AXError X11Accessibility::awaitWindowManager(Instant deadline) {
+    xcb_connection_t* c = connection_.raw();
+    if (probe_ == XCB_NONE) {
+        probe_ = xcb_generate_id(c);
+        const std::uint32_t events = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+        xcb_create_window(c, 0, probe_, connection_.root(), -100, -100, 1, 1, 0,
+                          XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK,
+                          &events);
     }
+    // Each width differs from the one before, so every request changes the
+    // window and is answered; and an answer to a request the window manager
+    // left unanswered earlier is not taken for this one.
+    probeWidth_ = probeWidth_ % 100 + 1;
+    xcb_configure_window(c, probe_, XCB_CONFIG_WINDOW_WIDTH, &probeWidth_);
+    // The window manager's end ends the wait too.
+    const bool answered = connection_.waitForEvent(
+        [&](const xcb_generic_event_t& event) {
+            if (isDestroyOf(event, checkWindow_)) return true;
+            if ((event.response_type & 0x7F) != XCB_CONFIGURE_NOTIFY) return false;
+            const auto& notice = reinterpret_cast<const xcb_configure_notify_event_t&>(event);
+            return notice.window == probe_ && notice.width == probeWidth_;
+        },
+        deadline);
+    // Once no window manager redirects the request, the server carries it
+    // out itself, but only after destroying the check window; a window
+    // manager that ended at any time before shows there.
+    if (!isTrusted()) return AXErrorCode::apiDisabled;
+    if (!answered) return AXErrorCode::windowManagerNotResponding;
+    return AXErrorCode::success;
 }
 
 template <typename T>
@@ -293,94 +313,47 @@ void X11Accessibility::remember(xcb_window_t window, const Current& current) {
     lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
 }
 
-void X11Accessibility::request(xcb_window_t window, std::uint32_t flags, std::int32_t x,
-                               std::int32_t y, std::uint32_t width, std::uint32_t height) {
-    lastReadings_.erase(window);
+AXError X11Accessibility::carryOut(xcb_window_t window, const Current& before, std::uint32_t flags,
+                                   std::int32_t x, std::int32_t y, std::uint32_t width,
+                                   std::uint32_t height, Instant deadline) {
     connection_.dropPendingEvents();
     xcb_ewmh_request_moveresize_window(&connection_.ewmh(), connection_.screenNumber(), window,
                                        XCB_GRAVITY_NORTH_WEST, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
                                        static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(flags),
                                        static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                                        width, height);
-    xcb_flush(connection_.raw());
-}
-
-AXError X11Accessibility::awaitAnswer(xcb_window_t window, const Current& current, bool moves,
-                                      const std::function<bool(const WindowGeometry&)>& landed,
-                                      Instant deadline) {
-    bool answered = false;
-    AXError failure = AXErrorCode::success;
-    std::optional<WindowGeometry> now;
-    connection_.waitForEvent(
-        [&](const xcb_generic_event_t& event) {
-            if (!isConfigureOf(event, window)) return false;
-            answered = true;
-            // The window manager's own (synthetic) notice says where the
-            // client is in root coordinates; the server's says only its size,
-            // which is all a resize needs. Either spares a round trip.
-            const bool synthetic = (event.response_type & 0x80) != 0;
-            const WindowGeometry told = toldBy(
-                reinterpret_cast<const xcb_configure_notify_event_t&>(event), current.geometry);
-            if ((synthetic || !moves) && landed(told)) {
-                if (synthetic) now = told;
-                return true;
-            }
-            // A notice may still be on its way from an earlier request, so
-            // the geometry read now decides whether this one has landed.
-            const ValueOr<WindowGeometry> read =
-                collectGeometry(connection_, requestGeometry(connection_, window), deadline);
-            if (!read.value) {
-                failure = read.error;
-                return true;
-            }
-            if (!landed(*read.value)) return false;
-            now = read.value;
-            return true;
-        },
-        deadline);
-    if (failure != AXErrorCode::success) return failure;
-    if (!answered) return AXErrorCode::cannotComplete;
-    // What the window manager or the server reported after the write is as
-    // good as a fresh reading, so the read-back that follows reuses it.
-    if (now) remember(window, Current{current.client, *now, current.origin});
-    return AXErrorCode::success;
+    if (const AXError error = awaitWindowManager(deadline); error) return error;
+    // The reading kept from before is brought up to date by what the window
+    // manager said about the window meanwhile, or taken afresh.
+    Current now;
+    if (const AXError error = readCurrent(window, deadline, now); error) return error;
+    if (!samePlace(now.geometry, before.geometry)) return AXErrorCode::success;
+    // Nothing was heard about the window. A window manager may move a frame
+    // without telling its client, so only a fresh reading proves it kept it.
+    lastReadings_.erase(window);
+    if (const AXError error = readCurrent(window, deadline, now); error) return error;
+    return samePlace(now.geometry, before.geometry) ? AXErrorCode::keptInPlace
+                                                    : AXErrorCode::success;
 }
 
 AXError X11Accessibility::resize(xcb_window_t window, const AXSize& size, Instant deadline) {
     Current current;
     if (const AXError error = readCurrent(window, deadline, current); error) return error;
-    const bool wasConstrained = isConstrained(current.client.states);
-    if (wasConstrained) {
+    if (isConstrained(current.client.states)) {
         if (const AXError error = leaveMaximizedStates(window, deadline); error) return error;
+        if (const AXError error = readCurrent(window, deadline, current); error) return error;
     }
-    // Leaving a maximised state may change the decorations after the state
-    // itself; the window manager's answer to the first request comes after
-    // both, so a second pass computes the client size from the final extents.
-    for (int pass = 0; pass < (wasConstrained ? 2 : 1); ++pass) {
-        if (wasConstrained) {
-            if (const AXError error = readCurrent(window, deadline, current); error) return error;
-        }
-        const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
-        const std::uint32_t width = roundedSize(client.width);
-        const std::uint32_t height = roundedSize(client.height);
-        const SizeD expected =
-            constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
-        const std::uint32_t flags =
-            XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT;
-        // When the size hints leave nothing to change, the window manager has
-        // nothing to answer with: nothing is waited for, and nothing is even
-        // sent unless the first pass has to come before the second.
-        if (expected == current.geometry.clientSize()) {
-            if (pass == 0 && wasConstrained) request(window, flags, 0, 0, width, height);
-            continue;
-        }
-        request(window, flags, 0, 0, width, height);
-        const AXError error = awaitAnswer(
-            window, current, false,
-            [&](const WindowGeometry& now) { return now.clientSize() == expected; }, deadline);
-        if (error) return error;
-    }
-    return AXErrorCode::success;
+    const SizeD client = current.geometry.clientSizeFor({size.width, size.height});
+    const std::uint32_t width = roundedSize(client.width);
+    const std::uint32_t height = roundedSize(client.height);
+    // When the size hints leave nothing to change, nothing is sent: the
+    // window manager would rightly keep the window as it is.
+    const SizeD expected =
+        constrainedSize(current.geometry.sizeHints, {double(width), double(height)});
+    if (expected == current.geometry.clientSize()) return AXErrorCode::success;
+    return carryOut(window, current,
+                    XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT, 0, 0,
+                    width, height, deadline);
 }
 
 AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instant deadline) {
@@ -392,11 +365,14 @@ AXError X11Accessibility::move(xcb_window_t window, const AXPoint& point, Instan
     const std::int32_t y = roundedCoordinate(target.y);
     const RectD outer = current.geometry.outer();
     if (x == outer.x && y == outer.y) return AXErrorCode::success;
-    request(window, XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y, x, y, 0, 0);
-    return awaitAnswer(
-        window, current, true,
-        [&](const WindowGeometry& now) { return now.outer().x == x && now.outer().y == y; },
-        deadline);
+    // The size goes along unchanged: asked for a place alone, some window
+    // managers (fluxbox) take the missing size for the frame's and grow the
+    // window by its title bar.
+    const SizeD size = current.geometry.clientSize();
+    return carryOut(window, current,
+                    XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y |
+                        XCB_EWMH_MOVERESIZE_WINDOW_WIDTH | XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT,
+                    x, y, roundedSize(size.width), roundedSize(size.height), deadline);
 }
 
 }  // namespace orvale::x11

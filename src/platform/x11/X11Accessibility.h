@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -17,7 +16,9 @@ namespace orvale::x11 {
 // Applications and their managed windows as accessibility elements. An
 // application element is {pid, 0}; a window element is {pid, client XID}.
 // Every call is bounded by the messaging timeout it is given, and holds the
-// connection's lock for its whole run.
+// connection's lock for its whole run. A write returns once the window
+// manager has handled it, late changes of its own included, so a reading
+// right after sees the window where the window manager put it.
 class X11Accessibility final : public Accessibility {
   public:
     explicit X11Accessibility(X11Connection& connection) : connection_(connection) {}
@@ -32,13 +33,14 @@ class X11Accessibility final : public Accessibility {
                               const AXValue& value, double timeout) override;
 
   private:
+    // isProcessTrusted under the connection's lock.
+    bool isTrusted();
     bool readWindowManagerSupport();
     static Instant deadlineAfter(double timeout);
     AXResult windowsOf(std::int32_t pid, Instant deadline);
     AXResult windowAttribute(xcb_window_t window, std::string_view attribute, Instant deadline);
     AXError resize(xcb_window_t window, const AXSize& size, Instant deadline);
     AXError move(xcb_window_t window, const AXPoint& point, Instant deadline);
-    AXError leaveMaximizedStates(xcb_window_t window, Instant deadline);
     struct Current {
         Client client;
         WindowGeometry geometry;
@@ -47,22 +49,29 @@ class X11Accessibility final : public Accessibility {
     // Maximised or full screen: states in which the window manager keeps the
     // size it chose.
     bool isConstrained(const std::vector<std::uint32_t>& states);
+    AXError leaveMaximizedStates(xcb_window_t window, Instant deadline);
     // The window's geometry, after checking that it is still managed.
     AXError readCurrent(xcb_window_t window, Instant deadline, Current& current);
     // Keeps a reading taken now for reuse until an event says it changed.
     void remember(xcb_window_t window, const Current& current);
-    // Sends `_NET_MOVERESIZE_WINDOW` as a pager with north-west gravity.
-    void request(xcb_window_t window, std::uint32_t flags, std::int32_t x, std::int32_t y,
-                 std::uint32_t width, std::uint32_t height);
-    // Waits for the window manager's answer to a request until `landed` holds
-    // for the geometry it reports (or, failing that, for the geometry read
-    // after it). Success also when it answered but placed the window
-    // elsewhere: the caller reads back where it landed.
-    AXError awaitAnswer(xcb_window_t window, const Current& current, bool moves,
-                        const std::function<bool(const WindowGeometry&)>& landed, Instant deadline);
+    // Waits until the window manager has handled everything sent before: it
+    // is asked to configure a window of ours that it does not manage, which
+    // every window manager passes on to the server in turn. Permission denied
+    // when the window manager ended meanwhile (its check window is
+    // destroyed), not responding when the answer did not come by `deadline`.
+    AXError awaitWindowManager(Instant deadline);
+    // Sends `_NET_MOVERESIZE_WINDOW` as a pager with north-west gravity and
+    // waits until the window manager has handled it. Kept in place when it
+    // answered and the window is where it was before (`before`).
+    AXError carryOut(xcb_window_t window, const Current& before, std::uint32_t flags,
+                     std::int32_t x, std::int32_t y, std::uint32_t width, std::uint32_t height,
+                     Instant deadline);
 
     X11Connection& connection_;
     xcb_window_t checkWindow_ = XCB_NONE;
+    // Never mapped; see awaitWindowManager.
+    xcb_window_t probe_ = XCB_NONE;
+    std::uint32_t probeWidth_ = 1;
 
     // The last reading of one window and of the window manager check, reused
     // while no event has arrived since: the setFrame sequence reads the same

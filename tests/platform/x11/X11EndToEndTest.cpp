@@ -12,6 +12,20 @@ namespace {
 
 using X11EndToEndTest = testing::ClientsFixture;
 
+Layout layoutOf(const CapturePreview& preview, const std::vector<WindowEntry>& entries) {
+    const Timestamp now = SystemClock().wallTime();
+    return {.id = Uuid::generate(),
+            .name = "Desk",
+            .createdAt = now,
+            .updatedAt = now,
+            .displays = preview.displays,
+            .entries = entries,
+            .shortcut = std::nullopt,
+            .automationEnabled = false,
+            .automationTopologySignature = std::nullopt};
+}
+using testing::XSession;
+
 // A layout captured from the real windows is put back after the windows were
 // moved the way a user would; a saved size that the xterm's size hints cannot
 // take is reported as adjusted.
@@ -37,15 +51,7 @@ TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
         }
         saved[window] = frame;
     }
-    const Layout layout{.id = Uuid::generate(),
-                        .name = "Desk",
-                        .createdAt = clock.wallTime(),
-                        .updatedAt = clock.wallTime(),
-                        .displays = preview.displays,
-                        .entries = entries,
-                        .shortcut = std::nullopt,
-                        .automationEnabled = false,
-                        .automationTopologySignature = std::nullopt};
+    const Layout layout = layoutOf(preview, entries);
 
     // Everything somewhere else, one window onto the other monitor.
     for (const auto& [window, place] : {std::pair{xterm.window, "0,1700,500,500,300"},
@@ -70,6 +76,83 @@ TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
         EXPECT_TRUE(toolsFrame(window).isApproximatelyEqual(frame, tolerance)) << window;
     }
 }
+
+// Something that goes wrong as the second of three windows is moved, before
+// it is read or before its position is written, and what its entry says; a
+// fault that ends the run says the same for the third.
+struct Fault {
+    enum Act { killManager, stopManager, closeWindow } act;
+    bool duringWrite;
+    EntryOutcome outcome;
+    std::string detail;
+    bool endsRun;
+};
+
+class X11FaultTest : public testing::ClientsFixture, public ::testing::WithParamInterface<Fault> {
+  protected:
+    void act(const XSession::Client& client) {
+        const Fault& fault = GetParam();
+        if (fault.act != Fault::closeWindow) {
+            session->windowManager().signal(fault.act == Fault::killManager ? SIGKILL : SIGSTOP);
+            return;
+        }
+        client.process->signal(SIGKILL);
+        ASSERT_TRUE(session->waitUntil([&] { return !session->isManaged(client.window); }));
+    }
+};
+
+TEST_P(X11FaultTest, aRestoreTellsWhatHappened) {
+    const Fault& fault = GetParam();
+    const std::vector<CurrentDisplay> connected = displays();
+    const CapturePreview preview = service->capture(connected, {});
+    std::vector<WindowEntry> entries = preview.entries;
+    std::map<std::string, XSession::Client> clients;
+    for (WindowEntry& entry : entries) {
+        const RectD visible = connected.back().visibleFrame;
+        RectD frame = entry.relativeFrame.absolute(visible);
+        frame.x += 40;
+        entry.relativeFrame = RelativeFrame::make(frame, visible);
+        for (const XSession::Client& client : {xterm, xclock, xlogo}) {
+            if (client.window == preview.references.at(entry.id)->element.handle) {
+                clients[entry.label()] = client;
+            }
+        }
+    }
+    std::string current;
+    int gates = 0;
+    RestoreOptions options;
+    // Asked before each window and before each of its two writes.
+    options.isAutomation = true;
+    options.writeGate = [&] {
+        if (++gates == 6 && fault.duringWrite) act(clients.at(current));
+        return true;
+    };
+    RestoreService restorer(*service, clock);
+    const RestoreResult result = restorer.restore(layoutOf(preview, entries), connected, {},
+                                                  options, nullptr, [&](const RestoreProgress& p) {
+                                                      current = p.currentLabel;
+                                                      if (p.completed == 1 && !fault.duringWrite)
+                                                          act(clients.at(current));
+                                                  });
+    session->windowManager().signal(SIGCONT);
+
+    ASSERT_EQ(result.entries.size(), 3u);
+    const std::string placed = "Placed on right";
+    EXPECT_EQ(result.entries[0].detail, placed);
+    EXPECT_EQ(name(result.entries[1].outcome), name(fault.outcome));
+    EXPECT_EQ(result.entries[1].detail, fault.detail);
+    EXPECT_EQ(result.entries[2].detail, fault.endsRun ? fault.detail : placed);
+}
+
+using O = EntryOutcome;
+INSTANTIATE_TEST_SUITE_P(
+    Faults, X11FaultTest,
+    ::testing::Values(
+        Fault{Fault::killManager, false, O::failed, "The window manager stopped running", true},
+        Fault{Fault::killManager, true, O::failed, "The window manager stopped running", true},
+        Fault{Fault::stopManager, false, O::failed, "The window manager is not responding", true},
+        Fault{Fault::closeWindow, false, O::notOpen, "The window is no longer open", false},
+        Fault{Fault::closeWindow, true, O::failed, "The window is no longer available", false}));
 
 // The monitors as displays in the primary's space, less a 30-pixel dock along
 // the top of the right one; then the windows, and what goes wrong without a

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <future>
 #include <limits>
 
 #include "platform/x11/ClientsFixture.h"
@@ -181,20 +182,60 @@ TEST_F(X11WindowsTest, aClientKilledAfterItWasReadIsNoLongerAvailable) {
     EXPECT_FALSE(service->revalidate(*reference, displays()));
 }
 
-TEST_F(X11WindowsTest, aHungWindowManagerRunsOutTheTimeoutAndAGoneOneTakesTheTrust) {
+// Every write waits until the window manager has handled it: a stopped one
+// is not responding once the timeout passes, and one that ends while a write
+// waits takes the trust along at once.
+TEST_F(X11WindowsTest, aHungWindowManagerIsNotRespondingAndAGoneOneTakesTheTrust) {
     Accessibility& ax = desktop->accessibility();
+    const AXElement clock{0, xclock.window};
     const RectD before = frameOf(xclock.window);
+    const AXPoint elsewhere{before.x + 50, before.y};
     session->windowManager().signal(SIGSTOP);
-    const AXError error = ax.setAttributeValue({0, xclock.window}, AXAttribute::position,
-                                               AXPoint{before.x + 50, before.y}, 0.2);
-    session->windowManager().signal(SIGCONT);
-    EXPECT_EQ(error, AXErrorCode::cannotComplete);
+    EXPECT_EQ(ax.setAttributeValue(clock, AXAttribute::position, elsewhere, 0.2),
+              AXErrorCode::windowManagerNotResponding);
 
-    // Without a window manager nothing can be moved, and that is what the
-    // permission stands for.
-    EXPECT_TRUE(ax.isProcessTrusted());
-    session->stopWindowManager();
-    EXPECT_TRUE(session->waitUntil([&] { return !ax.isProcessTrusted(); }));
+    // Killed before the write or during it: either way the write ends long
+    // before its timeout.
+    auto write = std::async(std::launch::async, [&] {
+        return ax.setAttributeValue(clock, AXAttribute::position, elsewhere, 600);
+    });
+    session->windowManager().signal(SIGKILL);
+    ASSERT_EQ(write.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_EQ(write.get(), AXErrorCode::apiDisabled);
+    EXPECT_FALSE(ax.isProcessTrusted());
+}
+
+// A window manager that grows a window asked only for a new place (fluxbox,
+// by its title bar) is asked for the size it has; a tiling one (i3) answers
+// a write for a tiled window by keeping it where it is.
+TEST(X11WindowManagersTest, aWriteEndsWhereTheWindowManagerPutTheWindow) {
+    using testing::WindowManager;
+    for (const WindowManager manager : {WindowManager::fluxbox, WindowManager::i3}) {
+        const bool tiling = manager == WindowManager::i3;
+        SCOPED_TRACE(tiling ? "i3" : "fluxbox");
+        auto session = XSession::startXvfb(1280, 1024);
+        session->startWindowManager(manager);
+        const xcb_window_t window =
+            session->startClient({"xclock", "-geometry", "200x180+300+200"}, "orvale-xclock")
+                .window;
+        auto desktop = X11Desktop::open(session->display().c_str());
+        Accessibility& ax = desktop->accessibility();
+        // i3 says nothing of the title bars it draws, and nothing is read.
+        const auto frame = [&] {
+            return tiling ? testing::toolsGeometry(*session, window)
+                          : testing::frameFromTools(*session, window, 0);
+        };
+        const RectD before = frame();
+        const RectD target{500, 400, before.width + 60, before.height + 40};
+        const AXError kept = tiling ? AXErrorCode::keptInPlace : AXErrorCode::success;
+        EXPECT_EQ(ax.setAttributeValue({0, window}, AXAttribute::size,
+                                       AXSize{target.width, target.height}, kTimeout),
+                  kept);
+        EXPECT_EQ(ax.setAttributeValue({0, window}, AXAttribute::position,
+                                       AXPoint{target.x, target.y}, kTimeout),
+                  kept);
+        EXPECT_EQ(frame(), tiling ? before : target);
+    }
 }
 
 // Trust follows what a window manager announces, step by step, as a fresh
