@@ -81,12 +81,17 @@ TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
 // it is read or before its position is written, and what its entry says; a
 // fault that ends the run says the same for the third.
 struct Fault {
+    const char* name;
     enum Act { killManager, stopManager, closeWindow } act;
     bool duringWrite;
     EntryOutcome outcome;
     std::string detail;
     bool endsRun;
 };
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class X11FaultTest : public testing::ClientsFixture, public ::testing::WithParamInterface<Fault> {
   protected:
@@ -147,12 +152,17 @@ TEST_P(X11FaultTest, aRestoreTellsWhatHappened) {
 using O = EntryOutcome;
 INSTANTIATE_TEST_SUITE_P(
     Faults, X11FaultTest,
-    ::testing::Values(
-        Fault{Fault::killManager, false, O::failed, "The window manager stopped running", true},
-        Fault{Fault::killManager, true, O::failed, "The window manager stopped running", true},
-        Fault{Fault::stopManager, false, O::failed, "The window manager is not responding", true},
-        Fault{Fault::closeWindow, false, O::notOpen, "The window is no longer open", false},
-        Fault{Fault::closeWindow, true, O::failed, "The window is no longer available", false}));
+    ::testing::Values(Fault{"managerKilledBeforeAWindow", Fault::killManager, false, O::failed,
+                            "The window manager stopped running", true},
+                      Fault{"managerKilledDuringAWrite", Fault::killManager, true, O::failed,
+                            "The window manager stopped running", true},
+                      Fault{"managerStoppedBeforeAWindow", Fault::stopManager, false, O::failed,
+                            "The window manager is not responding", true},
+                      Fault{"windowClosedBeforeItsMove", Fault::closeWindow, false, O::notOpen,
+                            "The window is no longer open", false},
+                      Fault{"windowClosedDuringItsMove", Fault::closeWindow, true, O::failed,
+                            "The window is no longer available", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The monitors as displays in the primary's space, less a 30-pixel dock along
 // the top of the right one; then the windows, and what goes wrong without a
