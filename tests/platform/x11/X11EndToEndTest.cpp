@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "platform/x11/CapturedLayout.h"
 #include "platform/x11/ClientsFixture.h"
 #include "restore/RestoreService.h"
 
@@ -37,15 +38,7 @@ TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
         }
         saved[window] = frame;
     }
-    const Layout layout{.id = Uuid::generate(),
-                        .name = "Desk",
-                        .createdAt = clock.wallTime(),
-                        .updatedAt = clock.wallTime(),
-                        .displays = preview.displays,
-                        .entries = entries,
-                        .shortcut = std::nullopt,
-                        .automationEnabled = false,
-                        .automationTopologySignature = std::nullopt};
+    const Layout layout = testing::capturedLayout(preview, entries, clock);
 
     // Everything somewhere else, one window onto the other monitor.
     for (const auto& [window, place] : {std::pair{xterm.window, "0,1700,500,500,300"},
