@@ -111,6 +111,40 @@ TEST_F(X11WindowsTest, aScanKeepsMaximisedWindowsAndCountsEveryApplication) {
     EXPECT_TRUE(scan.incompleteBundleIDs.empty());
 }
 
+// A scan asks for the whole desk at once, not window by window and attribute
+// by attribute, and a scan right after asks again only what may have changed;
+// what another client changed in between is seen.
+TEST_F(X11WindowsTest, aScanReadsTheDeskInOneGoAndSeesWhatChangedSince) {
+    const std::vector<CurrentDisplay> connected = displays();
+    ASSERT_TRUE(service->hasPermission());
+    X11Connection& connection = desktop->connection();
+    std::uint64_t trips = 0;
+    const auto scan = [&] {
+        const std::uint64_t before = connection.roundTrips();
+        ScanOutput output = service->scan(connected, {});
+        trips = connection.roundTrips() - before;
+        return output;
+    };
+    // The lists, then the windows they name; then at most the window
+    // manager check and everything again, should the readings have aged.
+    EXPECT_EQ(scan().windows.size(), 3u);
+    EXPECT_LE(trips, 2u);
+    EXPECT_EQ(scan().windows.size(), 3u);
+    EXPECT_LE(trips, 2u);
+
+    const RectD logo = toolsFrame(xlogo.window);
+    wmctrl(xlogo.window, {"-e", "0,1900,500,-1,-1"});
+    wmctrl(xterm.window, {"-b", "add,hidden"});
+    xclock.process->signal(SIGTERM);
+    ASSERT_TRUE(session->waitUntil([&] {
+        return toolsFrame(xlogo.window) != logo && hasState(xterm.window, "_NET_WM_STATE_HIDDEN") &&
+               !session->isManaged(xclock.window);
+    }));
+    const ScanOutput after = scan();
+    ASSERT_EQ(after.windows.size(), 1u);
+    EXPECT_EQ(after.windows[0]->frame, toolsFrame(xlogo.window));
+}
+
 TEST_F(X11WindowsTest, writesMoveAndResizeTheFrameTheUserSees) {
     Accessibility& ax = desktop->accessibility();
     const AXElement clock{0, xclock.window};
