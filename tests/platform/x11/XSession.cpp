@@ -98,6 +98,17 @@ std::string XSession::startSessionBus(const std::filesystem::path& home) {
     return *address;
 }
 
+bool XSession::hasState(xcb_window_t window, const std::string& state) {
+    const auto states = cardinals(window, "_NET_WM_STATE");
+    return std::find(states.begin(), states.end(), atom(state)) != states.end();
+}
+
+void XSession::wmctrl(xcb_window_t window, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"wmctrl", "-i", "-r", hex(window)};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    run(command);
+}
+
 bool XSession::isDecorated(xcb_window_t window) {
     // Motif's hints: flags, functions, decorations; bit 1 of the flags says
     // that the decorations are given.

@@ -72,6 +72,9 @@ class XSession {
     xcb_atom_t atom(const std::string& name);
     xcb_window_t root() const { return connection_->root(); }
     bool isViewable(xcb_window_t window);
+    bool hasState(xcb_window_t window, const std::string& state);
+    // Runs wmctrl with `arguments` on the window.
+    void wmctrl(xcb_window_t window, const std::vector<std::string>& arguments);
     // Whether the window lets the window manager decorate it; some set no
     // frame extents on a window that draws its own decorations.
     bool isDecorated(xcb_window_t window);
