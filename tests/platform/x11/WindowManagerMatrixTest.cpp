@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <xcb/xcb_icccm.h>
 
 #include <cstdio>
 #include <map>
@@ -25,8 +24,8 @@ constexpr const char* kResultNames[] = {"exact", "adjusted", "refused"};
 enum class Shuffle { move, maximise, minimise, otherDesktop };
 
 struct Client {
-    std::string name;                  // its WM_CLASS instance
-    std::vector<std::string> command;  // none: the test's own window of one fixed size
+    std::string name;  // its WM_CLASS instance
+    std::vector<std::string> command;
     Shuffle shuffle;
     Result expected;
 };
@@ -38,8 +37,12 @@ const Client kClients[] = {
     {"orvale-xlogo", {"xlogo", "-geometry", "150x150+1000+40"}, Shuffle::move, Result::exact},
     {"orvale-gtk", {"gtk3-demo", "--name=orvale-gtk"}, Shuffle::move, Result::exact},
     {"orvale-qt", {ORVALE_QT_WINDOW, "-geometry", "320x240+40+560"}, Shuffle::move, Result::exact},
-    // Saved larger than it can be.
-    {"orvale-fixed", {}, Shuffle::move, Result::adjusted},
+    // Of one fixed size, saved larger than that.
+    {"orvale-fixed",
+     {"xeyes", "+shape", "-geometry", "300x200+500+500", "-xrm", "*minWidth: 300", "-xrm",
+      "*maxWidth: 300", "-xrm", "*minHeight: 200", "-xrm", "*maxHeight: 200"},
+     Shuffle::move,
+     Result::adjusted},
     {"orvale-maximised",
      {"xterm", "-class", "OrvaleMax", "-geometry", "60x20+1300+40"},
      Shuffle::maximise,
@@ -63,10 +66,11 @@ struct Manager {
     bool tiles = false;
 
     bool isTiled(const Client& client) const {
-        return tiles && !client.command.empty() && client.shuffle != Shuffle::otherDesktop;
+        return tiles && client.expected != Result::adjusted &&
+               client.shuffle != Shuffle::otherDesktop;
     }
     Result expectedFor(const Client& client) const {
-        if (client.command.empty() && overridesSizeHints) return Result::exact;
+        if (client.expected == Result::adjusted && overridesSizeHints) return Result::exact;
         return isTiled(client) ? Result::refused : client.expected;
     }
 };
@@ -77,25 +81,6 @@ void PrintTo(const Manager& manager, std::ostream* out) {
 
 class WindowManagerMatrixTest : public ::testing::TestWithParam<Manager> {
   protected:
-    // On a connection of its own, so that it is an application of its own.
-    xcb_window_t startFixedWindow() {
-        fixedConnection = X11Connection::open(session->display().c_str());
-        xcb_connection_t* c = fixedConnection->raw();
-        const xcb_window_t window = xcb_generate_id(c);
-        xcb_create_window(c, XCB_COPY_FROM_PARENT, window, fixedConnection->root(), 500, 500, 300,
-                          200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-        xcb_size_hints_t hints{};
-        xcb_icccm_size_hints_set_position(&hints, 1, 500, 500);
-        xcb_icccm_size_hints_set_min_size(&hints, 300, 200);
-        xcb_icccm_size_hints_set_max_size(&hints, 300, 200);
-        xcb_icccm_set_wm_normal_hints(c, window, &hints);
-        constexpr char names[] = "orvale-fixed\0OrvaleFixed";
-        xcb_icccm_set_wm_class(c, window, sizeof names, names);
-        xcb_map_window(c, window);
-        xcb_flush(c);
-        return session->awaitShown("orvale-fixed");
-    }
-
     // Takes the window away from where it is, and waits until it is gone.
     void shuffle(Shuffle how, xcb_window_t window) {
         const RectD was = testing::toolsGeometry(*session, window);
@@ -126,7 +111,6 @@ class WindowManagerMatrixTest : public ::testing::TestWithParam<Manager> {
     }
 
     std::unique_ptr<testing::XSession> session;
-    std::unique_ptr<X11Connection> fixedConnection;
 };
 
 // Saved, shuffled and restored under each window manager: every result is
@@ -138,9 +122,7 @@ TEST_P(WindowManagerMatrixTest, aSavedLayoutIsPutBackAndEveryResultSaysWhereTheW
     session->startWindowManager(manager.manager);
     std::map<std::string, xcb_window_t> windows;
     for (const Client& client : kClients) {
-        windows[client.name] = client.command.empty()
-                                   ? startFixedWindow()
-                                   : session->startClient(client.command, client.name).window;
+        windows[client.name] = session->startClient(client.command, client.name).window;
     }
     const auto desktop = X11Desktop::open(session->display().c_str());
     ASSERT_TRUE(desktop);
@@ -175,7 +157,7 @@ TEST_P(WindowManagerMatrixTest, aSavedLayoutIsPutBackAndEveryResultSaysWhereTheW
         }
         ASSERT_TRUE(clientOf.contains(entry.id)) << entry.label();
         RectD frame = entry.relativeFrame.absolute(visible);
-        if (clientOf[entry.id]->command.empty()) {
+        if (clientOf[entry.id]->expected == Result::adjusted) {
             frame = {frame.x, frame.y, frame.width + 120, frame.height + 80};
             entry.relativeFrame = RelativeFrame::make(frame, visible);
         }
