@@ -31,6 +31,7 @@
 #include <filesystem>
 #include <map>
 
+#include "BenchMain.h"
 #include "storage/LayoutStore.h"
 
 namespace orvale {
@@ -186,10 +187,7 @@ BENCHMARK(BM_ReplaceLayoutContent)->Unit(benchmark::kMillisecond);
 }  // namespace orvale
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (!orvale::runBenchmarks(argc, argv)) return 1;
     auto& ms = orvale::milliseconds;
     if (ms.contains("openAndLoad") && ms.contains("select") && ms.contains("load")) {
         std::printf(

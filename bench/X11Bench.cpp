@@ -40,6 +40,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "BenchMain.h"
 #include "model/Clock.h"
 #include "platform/DisplayService.h"
 #include "platform/WindowService.h"
@@ -176,10 +177,7 @@ BENCHMARK(BM_Moves)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
 }  // namespace orvale
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    if (!orvale::runBenchmarks(argc, argv)) return 1;
     const auto& ways = orvale::ways;
     if (ways.size() != 3 || ways[0].millisecondsPerMove.empty()) return 0;
     std::printf("Per move, median of %d passes each:\n", orvale::kRounds);

@@ -79,48 +79,6 @@ ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& r
     return {std::move(client), AXErrorCode::success};
 }
 
-std::optional<std::vector<xcb_window_t>> readClientWindows(X11Connection& connection,
-                                                           Instant deadline) {
-    auto stacking = connection.reply<xcb_get_property_reply_t>(
-        requestProperty(connection.raw(), connection.root(),
-                        connection.ewmh()._NET_CLIENT_LIST_STACKING),
-        deadline);
-    if (!stacking) return std::nullopt;
-    // The stacking list runs bottom to top.
-    auto windows = values32(stacking);
-    std::reverse(windows.begin(), windows.end());
-    return windows;
-}
-
-std::optional<ClientList> readClients(X11Connection& connection, Instant deadline) {
-    auto currentDesktop = connection.reply<xcb_get_property_reply_t>(
-        requestProperty(connection.raw(), connection.root(),
-                        connection.ewmh()._NET_CURRENT_DESKTOP),
-        deadline);
-    const auto windows = readClientWindows(connection, deadline);
-    if (!windows || !currentDesktop) return std::nullopt;
-
-    std::vector<ClientRequests> requests;
-    requests.reserve(windows->size());
-    for (xcb_window_t window : *windows) requests.push_back(requestClient(connection, window));
-
-    ClientList list;
-    if (const auto values = values32(currentDesktop); !values.empty()) {
-        list.currentDesktop = values.front();
-    }
-    bool timedOut = false;
-    for (const ClientRequests& request : requests) {
-        ValueOr<Client> result = collectClient(connection, request, deadline);
-        if (result.value) {
-            list.clients.push_back(std::move(*result.value));
-        } else if (result.error == AXErrorCode::cannotComplete) {
-            timedOut = true;
-        }
-    }
-    if (timedOut) return std::nullopt;
-    return list;
-}
-
 std::string subroleOf(X11Connection& connection, const Client& client) {
     const xcb_ewmh_connection_t& ewmh = connection.ewmh();
     // The first type the window lists that is known wins, as EWMH prescribes.

@@ -46,20 +46,6 @@ ClientRequests requestClient(X11Connection& connection, xcb_window_t window);
 ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& requests,
                               Instant deadline);
 
-struct ClientList {
-    // Front to back.
-    std::vector<Client> clients;
-    std::optional<std::uint32_t> currentDesktop;
-};
-
-// Every managed client, front to back; clients that vanish while being read
-// are left out. Nothing when the lists cannot be read in time.
-std::optional<ClientList> readClients(X11Connection& connection, Instant deadline);
-
-// The managed clients' windows, front to back; nothing when unreadable.
-std::optional<std::vector<xcb_window_t>> readClientWindows(X11Connection& connection,
-                                                           Instant deadline);
-
 // The accessibility subrole the window's type stands for.
 std::string subroleOf(X11Connection& connection, const Client& client);
 

@@ -120,4 +120,15 @@ SizeD constrainedSize(const std::optional<xcb_size_hints_t>& hints, SizeD size) 
     return {width, height};
 }
 
+WindowGeometry toldBy(const xcb_configure_notify_event_t& notice, WindowGeometry geometry) {
+    const double border = geometry.border;
+    geometry.client.width = notice.width + 2 * border;
+    geometry.client.height = notice.height + 2 * border;
+    if (notice.response_type & 0x80) {
+        geometry.client.x = notice.x + notice.border_width - border;
+        geometry.client.y = notice.y + notice.border_width - border;
+    }
+    return geometry;
+}
+
 }  // namespace orvale::x11

@@ -52,6 +52,12 @@ GeometryRequests requestGeometry(X11Connection& connection, xcb_window_t window)
 ValueOr<WindowGeometry> collectGeometry(X11Connection& connection, const GeometryRequests& requests,
                                         Instant deadline);
 
+// The geometry a ConfigureNotify reports, starting from the last reading. A
+// window manager's synthetic notice places the client in root coordinates as
+// if it still had the border it asked for; the server's own notice places it
+// within its frame, so only its size is taken.
+WindowGeometry toldBy(const xcb_configure_notify_event_t& notice, WindowGeometry geometry);
+
 // The size a window manager that honours the ICCCM size hints gives a client
 // asked for `size`: steps of the resize increment from the base size, within
 // the minimum and maximum.

@@ -20,9 +20,6 @@ constexpr auto kPermissionTimeout = std::chrono::seconds(2);
 // this, in case a window manager changes something without saying so.
 constexpr auto kReadingLifetime = std::chrono::milliseconds(100);
 
-constexpr std::uint32_t kClientEvents =
-    XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-
 bool contains(const std::vector<std::uint32_t>& values, std::uint32_t value) {
     return std::find(values.begin(), values.end(), value) != values.end();
 }
@@ -53,21 +50,6 @@ bool isDestroyOf(const xcb_generic_event_t& event, xcb_window_t window) {
 // Nothing about the window's place or size differs.
 bool samePlace(const WindowGeometry& one, const WindowGeometry& other) {
     return one.outer() == other.outer() && one.clientSize() == other.clientSize();
-}
-
-// The geometry a ConfigureNotify reports, starting from the last reading. A
-// window manager's synthetic notice places the client in root coordinates as
-// if it still had the border it asked for; the server's own notice places it
-// within its frame, so only its size is taken.
-WindowGeometry toldBy(const xcb_configure_notify_event_t& notice, WindowGeometry geometry) {
-    const double border = geometry.border;
-    geometry.client.width = notice.width + 2 * border;
-    geometry.client.height = notice.height + 2 * border;
-    if (notice.response_type & 0x80) {
-        geometry.client.x = notice.x + notice.border_width - border;
-        geometry.client.y = notice.y + notice.border_width - border;
-    }
-    return geometry;
 }
 
 }  // namespace
@@ -145,11 +127,11 @@ AXResult X11Accessibility::copyAttributeValue(const AXElement& element, std::str
 }
 
 AXResult X11Accessibility::windowsOf(std::int32_t pid, Instant deadline) {
-    const auto clients = readClients(connection_, deadline);
-    if (!clients) return {AXErrorCode::cannotComplete, {}};
+    const auto desk = readings_.desk(deadline);
+    if (!desk) return {AXErrorCode::cannotComplete, {}};
     std::vector<AXElement> windows;
-    for (const Client& client : clients->clients) {
-        if (client.pid == pid) windows.push_back({pid, client.window});
+    for (const ClientReading& reading : desk->clients) {
+        if (reading.client.pid == pid) windows.push_back({pid, reading.client.window});
     }
     // A process that has no window and no longer runs is gone; one that runs
     // without windows simply has none.
@@ -220,6 +202,7 @@ bool X11Accessibility::isConstrained(const std::vector<std::uint32_t>& states) {
 
 AXError X11Accessibility::leaveMaximizedStates(xcb_window_t window, Instant deadline) {
     xcb_ewmh_connection_t& ewmh = connection_.ewmh();
+    readings_.forget(window);
     xcb_ewmh_request_change_wm_state(&ewmh, connection_.screenNumber(), window,
                                      XCB_EWMH_WM_STATE_REMOVE, ewmh._NET_WM_STATE_MAXIMIZED_VERT,
                                      ewmh._NET_WM_STATE_MAXIMIZED_HORZ,
@@ -265,52 +248,23 @@ AXError X11Accessibility::awaitWindowManager(Instant deadline) {
 
 template <typename T>
 bool X11Accessibility::isFresh(const Reading<T>& reading, xcb_window_t window) {
+    connection_.mark();
     return std::chrono::steady_clock::now() - reading.taken < kReadingLifetime &&
            connection_.unchangedSince(window, reading.events);
 }
 
 AXError X11Accessibility::readCurrent(xcb_window_t window, Instant deadline, Current& current) {
-    if (const auto found = lastReadings_.find(window);
-        found != lastReadings_.end() && connection_.unchangedSince(window, found->second.events)) {
-        // Another client's move shows up as the window manager's notice,
-        // which updates the reading instead of forcing a fresh one.
-        Reading<Current>& reading = found->second;
-        if (const auto notice = connection_.placementSince(window, reading.events)) {
-            reading.value.geometry = toldBy(*notice, reading.value.geometry);
-            reading.events = connection_.mark();
-            reading.taken = std::chrono::steady_clock::now();
-        }
-        if (isFresh(reading, window)) {
-            current = reading.value;
-            return AXErrorCode::success;
-        }
+    ClientReading reading;
+    if (const AXError error = readings_.client(window, deadline, reading, current.origin); error) {
+        return error;
     }
-    lastReadings_.erase(window);
-    // Selected before reading, so that any later change shows up as an event.
-    xcb_change_window_attributes(connection_.raw(), window, XCB_CW_EVENT_MASK, &kClientEvents);
-    const auto managed =
-        requestProperty(connection_.raw(), connection_.root(), connection_.ewmh()._NET_CLIENT_LIST);
-    const ClientRequests clientRequests = requestClient(connection_, window);
-    const GeometryRequests requests = requestGeometry(connection_, window);
-    const auto monitorsRequest = requestMonitors(connection_);
-    const auto list = connection_.reply<xcb_get_property_reply_t>(managed, deadline);
-    ValueOr<Client> client = collectClient(connection_, clientRequests, deadline);
-    const ValueOr<WindowGeometry> geometry = collectGeometry(connection_, requests, deadline);
-    const auto monitors = collectMonitors(connection_, monitorsRequest, deadline);
-    if (!list) return list.error;
-    if (!client.value) return client.error;
-    if (!geometry.value) return geometry.error;
-    if (!contains(values32(list), window)) return AXErrorCode::invalidUIElement;
-    current.client = std::move(*client.value);
-    current.geometry = *geometry.value;
-    current.origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
-    remember(window, current);
+    current.client = std::move(reading.client);
+    current.geometry = reading.geometry;
     return AXErrorCode::success;
 }
 
 void X11Accessibility::remember(xcb_window_t window, const Current& current) {
-    if (lastReadings_.size() > 256) lastReadings_.clear();
-    lastReadings_[window] = {current, connection_.mark(), std::chrono::steady_clock::now()};
+    readings_.remember(window, {current.client, current.geometry});
 }
 
 AXError X11Accessibility::carryOut(xcb_window_t window, const Current& before, std::uint32_t flags,
@@ -330,7 +284,7 @@ AXError X11Accessibility::carryOut(xcb_window_t window, const Current& before, s
     if (!samePlace(now.geometry, before.geometry)) return AXErrorCode::success;
     // Nothing was heard about the window. A window manager may move a frame
     // without telling its client, so only a fresh reading proves it kept it.
-    lastReadings_.erase(window);
+    readings_.forget(window);
     if (const AXError error = readCurrent(window, deadline, now); error) return error;
     return samePlace(now.geometry, before.geometry) ? AXErrorCode::keptInPlace
                                                     : AXErrorCode::success;

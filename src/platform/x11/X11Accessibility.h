@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Ports.h"
+#include "platform/x11/ClientReadings.h"
 #include "platform/x11/Clients.h"
 #include "platform/x11/Monitors.h"
 #include "platform/x11/WindowGeometry.h"
@@ -21,7 +22,8 @@ namespace orvale::x11 {
 // right after sees the window where the window manager put it.
 class X11Accessibility final : public Accessibility {
   public:
-    explicit X11Accessibility(X11Connection& connection) : connection_(connection) {}
+    X11Accessibility(X11Connection& connection, ClientReadings& readings)
+        : connection_(connection), readings_(readings) {}
 
     // Granted while an EWMH window manager runs that offers what moving
     // windows needs.
@@ -68,16 +70,18 @@ class X11Accessibility final : public Accessibility {
                      Instant deadline);
 
     X11Connection& connection_;
+    // The windows' readings, shared with the other ports: the setFrame
+    // sequence reads the same window many times in a row, and a scan every
+    // window of every application, each of which would otherwise cost a
+    // round trip.
+    ClientReadings& readings_;
     xcb_window_t checkWindow_ = XCB_NONE;
     // Never mapped; see awaitWindowManager.
     xcb_window_t probe_ = XCB_NONE;
     std::uint32_t probeWidth_ = 1;
 
-    // The last reading of one window and of the window manager check, reused
-    // while no event has arrived since: the setFrame sequence reads the same
-    // window many times in a row, and each fresh reading costs a round trip.
-    // The window manager's notice of where it put a window (after our move or
-    // anyone else's) updates that window's reading in place.
+    // The last reading of the window manager check, reused while no event
+    // has arrived since.
     template <typename T>
     struct Reading {
         T value;
@@ -86,7 +90,6 @@ class X11Accessibility final : public Accessibility {
     };
     template <typename T>
     bool isFresh(const Reading<T>& reading, xcb_window_t window);
-    std::unordered_map<xcb_window_t, Reading<Current>> lastReadings_;
     std::optional<Reading<bool>> lastTrust_;
 };
 

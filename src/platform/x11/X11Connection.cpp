@@ -113,22 +113,28 @@ X11Connection::~X11Connection() {
     xcb_disconnect(connection_);
 }
 
-bool X11Connection::awaitReadable(Instant deadline) {
-    const auto remaining = deadline - std::chrono::steady_clock::now();
-    if (remaining <= std::chrono::steady_clock::duration::zero()) return false;
-    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
+void X11Connection::countRoundTrip() {
+    // Counted whether or not the answer is already in: a fast server's reply
+    // may have been read along with an earlier event.
+    xcb_flush(connection_);
     if (const std::uint64_t written = xcb_total_written(connection_);
         written != writtenAtLastWait_) {
         writtenAtLastWait_ = written;
         ++roundTrips_;
     }
+}
+
+bool X11Connection::awaitReadable(Instant deadline) {
+    const auto remaining = deadline - std::chrono::steady_clock::now();
+    if (remaining <= std::chrono::steady_clock::duration::zero()) return false;
+    const auto milliseconds = std::chrono::ceil<std::chrono::milliseconds>(remaining).count();
     pollfd descriptor{xcb_get_file_descriptor(connection_), POLLIN, 0};
     return ::poll(&descriptor, 1, static_cast<int>(milliseconds)) > 0;
 }
 
 AXError X11Connection::awaitReply(unsigned int sequence, Instant deadline, void** reply) {
     *reply = nullptr;
-    xcb_flush(connection_);
+    countRoundTrip();
     for (;;) {
         xcb_generic_error_t* error = nullptr;
         if (xcb_poll_for_reply(connection_, sequence, reply, &error)) {
@@ -152,7 +158,7 @@ AXError X11Connection::awaitReply(unsigned int sequence, Instant deadline, void*
 
 bool X11Connection::waitForEvent(const std::function<bool(const xcb_generic_event_t&)>& accept,
                                  Instant deadline) {
-    xcb_flush(connection_);
+    countRoundTrip();
     for (;;) {
         while (XcbPtr<xcb_generic_event_t> event{xcb_poll_for_event(connection_)}) {
             note(*event);
@@ -166,9 +172,8 @@ void X11Connection::dropPendingEvents() {
     mark();
 }
 
-std::optional<xcb_configure_notify_event_t> X11Connection::placementSince(xcb_window_t window,
-                                                                          std::uint64_t since) {
-    mark();
+std::optional<xcb_configure_notify_event_t> X11Connection::placementSince(
+    xcb_window_t window, std::uint64_t since) const {
     const auto found = lastPlacementOf_.find(window);
     if (found == lastPlacementOf_.end() || found->second.event <= since) return std::nullopt;
     return found->second.notice;
@@ -179,10 +184,13 @@ std::uint64_t X11Connection::mark() {
     return eventsSeen_;
 }
 
-bool X11Connection::unchangedSince(xcb_window_t window, std::uint64_t since) {
-    mark();
+bool X11Connection::unchangedSince(xcb_window_t window, std::uint64_t since) const {
     const auto found = lastEventFor_.find(window);
     return lastGlobalEvent_ <= since && (found == lastEventFor_.end() || found->second <= since);
+}
+
+bool X11Connection::listUnchangedSince(std::uint64_t since) const {
+    return unchangedSince(root_, since) && lastListEvent_ <= since;
 }
 
 void X11Connection::note(const xcb_generic_event_t& event) {
@@ -223,8 +231,14 @@ void X11Connection::note(const xcb_generic_event_t& event) {
         case XCB_PROPERTY_NOTIFY: {
             const auto& notify = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             window = notify.window;
-            // Of the root's properties only these change what a reading says;
-            // focus and stacking change all the time and are left out.
+            // Of the root's properties only these change what a reading of a
+            // window says; focus and stacking change all the time and are left
+            // out. Stacking and the current desktop change only the list.
+            if (window == root_ && (notify.atom == ewmh_._NET_CLIENT_LIST_STACKING ||
+                                    notify.atom == ewmh_._NET_CURRENT_DESKTOP)) {
+                lastListEvent_ = eventsSeen_;
+                return;
+            }
             if (window == root_ && notify.atom != ewmh_._NET_CLIENT_LIST &&
                 notify.atom != ewmh_._NET_SUPPORTING_WM_CHECK &&
                 notify.atom != ewmh_._NET_SUPPORTED) {

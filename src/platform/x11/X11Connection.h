@@ -109,17 +109,22 @@ class X11Connection {
     void dropPendingEvents();
     // A mark in the stream of events, taken after a reading: the reading stays
     // current until an event about what it read arrives, as long as the
-    // events that would report a change are selected.
+    // events that would report a change are selected. Takes in every event
+    // received so far; the questions below count only events taken in by
+    // then (a mark, or a wait), so one mark serves many questions.
     std::uint64_t mark();
     // Whether no event about `window`, the managed list, the window manager or
-    // the displays has arrived since `mark` (counting those waiting now). The
-    // window manager's notices of where it put a window do not count: they
-    // say what changed, see placementSince.
-    bool unchangedSince(xcb_window_t window, std::uint64_t mark);
+    // the displays has arrived since `mark`. The window manager's notices of
+    // where it put a window do not count: they say what changed, see
+    // placementSince.
+    bool unchangedSince(xcb_window_t window, std::uint64_t mark) const;
+    // Whether, on top of that, the stacking order and the current desktop
+    // are as they were at `mark`: what a list of the managed clients says.
+    bool listUnchangedSince(std::uint64_t mark) const;
     // The window manager's latest notice of where it put `window` (a
     // synthetic ConfigureNotify, ICCCM 4.1.5), when it arrived after `mark`.
     std::optional<xcb_configure_notify_event_t> placementSince(xcb_window_t window,
-                                                               std::uint64_t mark);
+                                                               std::uint64_t mark) const;
 
     // How many round trips the calls so far have cost: waits for the server
     // (a reply, or the window manager's answer) after sending something new.
@@ -129,6 +134,8 @@ class X11Connection {
   private:
     X11Connection(xcb_connection_t* connection, int screenNumber);
     AXError awaitReply(unsigned int sequence, Instant deadline, void** reply);
+    // Sends what is queued; a wait after sending something new is a round trip.
+    void countRoundTrip();
     // Waits until the connection has something to read or `deadline` passes.
     bool awaitReadable(Instant deadline);
 
@@ -146,6 +153,7 @@ class X11Connection {
     void note(const xcb_generic_event_t& event);
     std::uint64_t eventsSeen_ = 0;
     std::uint64_t lastGlobalEvent_ = 0;
+    std::uint64_t lastListEvent_ = 0;
     std::unordered_map<xcb_window_t, std::uint64_t> lastEventFor_;
     struct Placement {
         xcb_configure_notify_event_t notice;

@@ -29,12 +29,14 @@ class X11Desktop {
   private:
     explicit X11Desktop(std::unique_ptr<X11Connection> connection)
         : connection_(std::move(connection)),
-          accessibility_(*connection_),
-          windowServer_(*connection_),
-          workspace_(*connection_),
+          readings_(*connection_),
+          accessibility_(*connection_, readings_),
+          windowServer_(*connection_, readings_),
+          workspace_(*connection_, readings_),
           screens_(*connection_) {}
 
     std::unique_ptr<X11Connection> connection_;
+    ClientReadings readings_;
     X11Accessibility accessibility_;
     X11WindowServer windowServer_;
     X11Workspace workspace_;

@@ -1,8 +1,6 @@
 #include "platform/x11/X11WindowServer.h"
 
 #include "platform/x11/Clients.h"
-#include "platform/x11/Monitors.h"
-#include "platform/x11/WindowGeometry.h"
 
 namespace orvale::x11 {
 namespace {
@@ -16,34 +14,18 @@ constexpr std::int32_t kOverlayLayer = 101;
 
 std::optional<std::vector<WindowInfo>> X11WindowServer::onScreenWindows() {
     auto lock = connection_.lock();
-    const Instant deadline = std::chrono::steady_clock::now() + kTimeout;
-    const auto clients = readClients(connection_, deadline);
-    if (!clients) return std::nullopt;
+    const auto desk = readings_.desk(std::chrono::steady_clock::now() + kTimeout);
+    if (!desk) return std::nullopt;
     const xcb_ewmh_connection_t& ewmh = connection_.ewmh();
 
-    std::vector<const Client*> shown;
-    std::vector<GeometryRequests> requests;
-    for (const Client& client : clients->clients) {
+    std::vector<WindowInfo> windows;
+    for (const auto& [client, geometry] : desk->clients) {
         if (!client.viewable || client.hasState(ewmh._NET_WM_STATE_HIDDEN)) continue;
         if (client.hasType(ewmh._NET_WM_WINDOW_TYPE_DESKTOP)) continue;
-        if (client.desktop && *client.desktop != kAllDesktops && clients->currentDesktop &&
-            *client.desktop != *clients->currentDesktop) {
+        if (client.desktop && *client.desktop != kAllDesktops && desk->currentDesktop &&
+            *client.desktop != *desk->currentDesktop) {
             continue;
         }
-        shown.push_back(&client);
-        requests.push_back(requestGeometry(connection_, client.window));
-    }
-    const auto monitors = readMonitors(connection_, deadline);
-    const Origin origin = globalOrigin(monitors.value_or(std::vector<Monitor>{}));
-
-    std::vector<WindowInfo> windows;
-    for (std::size_t i = 0; i < shown.size(); ++i) {
-        const ValueOr<WindowGeometry> geometry =
-            collectGeometry(connection_, requests[i], deadline);
-        if (geometry.error == AXErrorCode::cannotComplete) return std::nullopt;
-        // A window that closed while the list was read is simply not shown.
-        if (!geometry.value) continue;
-        const Client& client = *shown[i];
         std::int32_t layer = 0;
         if (client.hasType(ewmh._NET_WM_WINDOW_TYPE_DOCK)) {
             layer = kDockLayer;
@@ -55,7 +37,7 @@ std::optional<std::vector<WindowInfo>> X11WindowServer::onScreenWindows() {
             .number = client.window,
             .layer = layer,
             .alpha = client.opacity.value_or(1.0),
-            .bounds = origin.fromRoot(geometry.value->frame()),
+            .bounds = desk->origin.fromRoot(geometry.frame()),
         });
     }
     return windows;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Ports.h"
+#include "platform/x11/ClientReadings.h"
 #include "platform/x11/X11Connection.h"
 
 namespace orvale::x11 {
@@ -10,12 +11,14 @@ namespace orvale::x11 {
 // listed above layer 0, desktop windows not at all.
 class X11WindowServer final : public WindowServer {
   public:
-    explicit X11WindowServer(X11Connection& connection) : connection_(connection) {}
+    X11WindowServer(X11Connection& connection, ClientReadings& readings)
+        : connection_(connection), readings_(readings) {}
 
     std::optional<std::vector<WindowInfo>> onScreenWindows() override;
 
   private:
     X11Connection& connection_;
+    ClientReadings& readings_;
 };
 
 }  // namespace orvale::x11

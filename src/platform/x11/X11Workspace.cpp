@@ -15,14 +15,15 @@ constexpr auto kTimeout = std::chrono::seconds(2);
 
 std::vector<RunningApplication> X11Workspace::runningApplications() {
     auto lock = connection_.lock();
-    const auto clients = readClients(connection_, std::chrono::steady_clock::now() + kTimeout);
-    if (!clients) return {};
+    const auto desk = readings_.desk(std::chrono::steady_clock::now() + kTimeout);
+    if (!desk) return {};
 
     struct Group {
         std::vector<const Client*> clients;
     };
     std::vector<std::pair<std::int32_t, Group>> groups;
-    for (const Client& client : clients->clients) {
+    for (const ClientReading& reading : desk->clients) {
+        const Client& client = reading.client;
         auto found = std::find_if(groups.begin(), groups.end(),
                                   [&](const auto& group) { return group.first == client.pid; });
         if (found == groups.end()) {

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/Ports.h"
+#include "platform/x11/ClientReadings.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/xdg/InstalledApplications.h"
 
@@ -15,7 +16,8 @@ namespace orvale::x11 {
 // call holds the connection's lock for its whole run.
 class X11Workspace final : public Workspace {
   public:
-    explicit X11Workspace(X11Connection& connection) : connection_(connection) {}
+    X11Workspace(X11Connection& connection, ClientReadings& readings)
+        : connection_(connection), readings_(readings) {}
 
     std::vector<RunningApplication> runningApplications() override;
     // Nothing for a process that has no managed window.
@@ -25,6 +27,7 @@ class X11Workspace final : public Workspace {
 
   private:
     X11Connection& connection_;
+    ClientReadings& readings_;
     // Used under the connection's lock, which makes its callers one at a time.
     xdg::InstalledApplications installed_;
 };

@@ -54,17 +54,6 @@ class ClientsFixture : public ::testing::Test {
     }
     std::int32_t pidOf(xcb_window_t window) { return onScreen(window).value().ownerPID.value(); }
 
-    bool hasState(xcb_window_t window, const std::string& state) {
-        const auto states = session->cardinals(window, "_NET_WM_STATE");
-        return std::find(states.begin(), states.end(), session->atom(state)) != states.end();
-    }
-
-    void wmctrl(xcb_window_t window, const std::vector<std::string>& arguments) {
-        std::vector<std::string> command = {"wmctrl", "-i", "-r", hex(window)};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        session->run(command);
-    }
-
     std::vector<CurrentDisplay> displays() {
         return DisplayService(desktop->screens()).currentDisplays();
     }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <map>
 #include <sstream>
 
@@ -25,57 +27,6 @@ Layout layoutOf(const CapturePreview& preview, const std::vector<WindowEntry>& e
             .automationTopologySignature = std::nullopt};
 }
 using testing::XSession;
-
-// A layout captured from the real windows is put back after the windows were
-// moved the way a user would; a saved size that the xterm's size hints cannot
-// take is reported as adjusted.
-TEST_F(X11EndToEndTest, aCaptureIsPutBackAfterTheWindowsWereShuffled) {
-    const std::vector<CurrentDisplay> connected = displays();
-    const CapturePreview preview = service->capture(connected, {});
-    ASSERT_EQ(preview.entries.size(), 3u);
-    // Half a text row taller than the terminal was: no number of rows fits.
-    const auto hints = session->cardinals(xterm.window, "WM_NORMAL_HINTS");
-    ASSERT_GE(hints.size(), 11u);
-    const double row = hints[10];
-    ASSERT_GT(row, 8);
-    std::vector<WindowEntry> entries = preview.entries;
-    std::map<xcb_window_t, RectD> saved;
-    for (WindowEntry& entry : entries) {
-        const auto window =
-            static_cast<xcb_window_t>(preview.references.at(entry.id)->element.handle);
-        const RectD visible = connected.back().visibleFrame;
-        RectD frame = entry.relativeFrame.absolute(visible);
-        if (window == xterm.window) {
-            frame.height += 3 * row + row / 2;
-            entry.relativeFrame = RelativeFrame::make(frame, visible);
-        }
-        saved[window] = frame;
-    }
-    const Layout layout = layoutOf(preview, entries);
-
-    // Everything somewhere else, one window onto the other monitor.
-    for (const auto& [window, place] : {std::pair{xterm.window, "0,1700,500,500,300"},
-                                        std::pair{xclock.window, "0,100,700,300,300"},
-                                        std::pair{xlogo.window, "0,2000,600,260,200"}}) {
-        const RectD before = toolsFrame(window);
-        wmctrl(window, {"-e", place});
-        ASSERT_TRUE(session->waitUntil(
-            [&] { return !toolsFrame(window).isApproximatelyEqual(before, 1); }));
-    }
-
-    RestoreService restorer(*service, clock);
-    const RestoreResult result = restorer.restore(layout, connected, {}, RestoreOptions{});
-    ASSERT_EQ(result.entries.size(), 3u);
-    for (const EntryResult& entry : result.entries) {
-        EXPECT_EQ(entry.outcome, entry.bundleID == "debian-xterm" ? EntryOutcome::adjusted
-                                                                  : EntryOutcome::restored)
-            << entry.label << ": " << entry.detail;
-    }
-    for (const auto& [window, frame] : saved) {
-        const double tolerance = window == xterm.window ? row : 4;
-        EXPECT_TRUE(toolsFrame(window).isApproximatelyEqual(frame, tolerance)) << window;
-    }
-}
 
 // Something that goes wrong as the second of three windows is moved, before
 // it is read or before its position is written, and what its entry says; a

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <stdexcept>
 
 #include "platform/x11/Property.h"
@@ -19,7 +20,32 @@ x11::Instant deadline() {
     return std::chrono::steady_clock::now() + kLimit;
 }
 
+// Starts `command` with a pipe as its descriptor 3 and returns the first line
+// it writes there; nothing when it writes none in time.
+std::optional<std::string> startAndReadLine(const std::vector<std::string>& command,
+                                            const std::string& display,
+                                            std::unique_ptr<ChildProcess>& process) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    process = std::make_unique<ChildProcess>(command, display, pipe[1]);
+    ::close(pipe[1]);
+    const auto until = deadline();
+    std::string line;
+    char next = 0;
+    while (awaitReadable(pipe[0], until) && ::read(pipe[0], &next, 1) == 1 && next != '\n') {
+        line += next;
+    }
+    ::close(pipe[0]);
+    if (next != '\n') return std::nullopt;
+    return line;
+}
+
 }  // namespace
+
+std::string nameOf(WindowManager manager) {
+    constexpr const char* names[] = {"openbox", "icewm", "fluxbox", "xfwm4", "metacity", "i3"};
+    return names[static_cast<int>(manager)];
+}
 
 std::string hex(xcb_window_t window) {
     char text[16];
@@ -29,20 +55,11 @@ std::string hex(xcb_window_t window) {
 
 std::unique_ptr<XSession> XSession::start(const std::vector<std::string>& server) {
     std::unique_ptr<XSession> session(new XSession());
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    session->server_ = std::make_unique<ChildProcess>(server, "", pipe[1]);
-    ::close(pipe[1]);
     // The server writes its display number to -displayfd once it accepts
     // connections.
-    const auto until = deadline();
-    char digit = 0;
-    while (awaitReadable(pipe[0], until) && ::read(pipe[0], &digit, 1) == 1 && digit != '\n') {
-        session->display_ += digit;
-    }
-    ::close(pipe[0]);
-    if (digit != '\n') return nullptr;
-    session->display_.insert(0, ":");
+    const auto number = startAndReadLine(server, "", session->server_);
+    if (!number) return nullptr;
+    session->display_ = ":" + *number;
     session->connection_ = x11::X11Connection::open(session->display_.c_str());
     if (!session->connection_) return nullptr;
     session->watch(session->root(),
@@ -69,7 +86,39 @@ std::unique_ptr<XSession> XSession::startXorgDummy() {
 XSession::~XSession() {
     clients_.clear();
     windowManager_.reset();
+    sessionBus_.reset();
     connection_.reset();
+}
+
+std::string XSession::startSessionBus(const std::filesystem::path& home) {
+    const auto address = startAndReadLine({"env", "HOME=" + home.string(), "dbus-daemon",
+                                           "--session", "--nofork", "--print-address=3"},
+                                          display_, sessionBus_);
+    if (!address) throw std::runtime_error("the session bus did not start");
+    return *address;
+}
+
+bool XSession::hasState(xcb_window_t window, const std::string& state) {
+    const auto states = cardinals(window, "_NET_WM_STATE");
+    return std::find(states.begin(), states.end(), atom(state)) != states.end();
+}
+
+void XSession::wmctrl(xcb_window_t window, const std::vector<std::string>& arguments) {
+    std::vector<std::string> command = {"wmctrl", "-i", "-r", hex(window)};
+    command.insert(command.end(), arguments.begin(), arguments.end());
+    run(command);
+}
+
+bool XSession::isDecorated(xcb_window_t window) {
+    // Motif's hints: flags, functions, decorations; bit 1 of the flags says
+    // that the decorations are given.
+    const auto motif = cardinals(window, "_MOTIF_WM_HINTS");
+    return motif.size() < 3 || (motif[0] & 2) == 0 || motif[2] != 0;
+}
+
+bool XSession::supports(const std::string& hint) {
+    const auto supported = cardinals(root(), "_NET_SUPPORTED");
+    return std::find(supported.begin(), supported.end(), atom(hint)) != supported.end();
 }
 
 std::string XSession::run(const std::vector<std::string>& arguments) {
@@ -130,6 +179,9 @@ void XSession::startWindowManager(WindowManager manager) {
     windowManagerHome_ = std::make_unique<TemporaryFolder>();
     const TemporaryFolder& home = *windowManagerHome_;
     std::vector<std::string> command = {"env", "HOME=" + home.path().string()};
+    // Nothing a window manager starts on its own (accessibility bridges,
+    // settings daemons, compositors) may outlive the session or slow it down.
+    command.insert(command.end(), {"NO_AT_BRIDGE=1", "GSETTINGS_BACKEND=memory"});
     switch (manager) {
         case WindowManager::openbox:
             command.insert(command.end(), {"openbox", "--config-file", "/etc/xdg/openbox/rc.xml"});
@@ -146,9 +198,18 @@ void XSession::startWindowManager(WindowManager manager) {
             std::filesystem::copy_file(configs / "fluxbox-style", home / ".fluxbox/style");
             command.push_back("fluxbox");
             break;
+        case WindowManager::xfwm4:
+            // xfwm4 reads its settings over the session bus and will not
+            // run without one; it ends with the bus.
+            command.insert(command.end(),
+                           {"DBUS_SESSION_BUS_ADDRESS=" + startSessionBus(home.path()), "xfwm4",
+                            "--compositor=off", "--sm-client-disable"});
+            break;
+        case WindowManager::metacity:
+            command.insert(command.end(), {"metacity", "--sm-disable", "--compositor=none"});
+            break;
         case WindowManager::i3:
             command.insert(command.end(), {"i3", "-c", (configs / "i3-config").string()});
-            framesWithExtents_ = false;
             break;
     }
     windowManager_ = std::make_unique<ChildProcess>(command, display_);
@@ -169,7 +230,7 @@ void XSession::startWindowManager(WindowManager manager) {
     xcb_destroy_window(c, probe);
     xcb_flush(c);
     if (!managed || !waitUntil([&] { return !isManaged(probe); })) {
-        throw std::runtime_error(command[2] + " does not manage windows");
+        throw std::runtime_error(nameOf(manager) + " does not manage windows");
     }
 }
 
@@ -179,6 +240,12 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
         arguments.insert(arguments.begin() + 1, {"-name", name});
     }
     clients_.push_back(std::make_unique<ChildProcess>(arguments, display_));
+    return {clients_.back().get(), awaitShown(name)};
+}
+
+xcb_window_t XSession::awaitShown(const std::string& name) {
+    // Not every window manager draws frames and says how large they are.
+    const bool extents = supports("_NET_FRAME_EXTENTS");
     xcb_window_t found = XCB_NONE;
     const bool shown = waitUntil([&] {
         for (xcb_window_t window : managedWindows()) {
@@ -186,15 +253,15 @@ XSession::Client XSession::startClient(std::vector<std::string> arguments,
                 x11::requestProperty(connection_->raw(), window, XCB_ATOM_WM_CLASS), deadline()));
             if (names.empty() || names.front() != name) continue;
             watch(window, XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY);
-            if (isViewable(window) &&
-                (!framesWithExtents_ || cardinals(window, "_NET_FRAME_EXTENTS").size() == 4)) {
+            if (isViewable(window) && (!extents || !isDecorated(window) ||
+                                       cardinals(window, "_NET_FRAME_EXTENTS").size() == 4)) {
                 found = window;
             }
         }
         return found != XCB_NONE;
     });
-    if (!shown) throw std::runtime_error(arguments[0] + " called " + name + " was not shown");
-    return {clients_.back().get(), found};
+    if (!shown) throw std::runtime_error("the window called " + name + " was not shown");
+    return found;
 }
 
 RectD toolsGeometry(XSession& session, xcb_window_t window) {
@@ -212,7 +279,11 @@ RectD toolsGeometry(XSession& session, xcb_window_t window) {
 
 RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
     const RectD outer = toolsGeometry(session, window);
-    const auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
+    auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");
+    if (extents.empty() &&
+        (!session.supports("_NET_FRAME_EXTENTS") || !session.isDecorated(window))) {
+        extents.assign(4, 0);
+    }
     if (extents.size() != 4) throw std::runtime_error("no frame extents");
     return {outer.x - extents[0] - originX, outer.y - extents[2],
             outer.width + extents[0] + extents[1], outer.height + extents[2] + extents[3]};

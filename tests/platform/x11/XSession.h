@@ -3,6 +3,7 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,7 +17,9 @@ namespace orvale::testing {
 
 class TemporaryFolder;
 
-enum class WindowManager { openbox, icewm, fluxbox, i3 };
+enum class WindowManager { openbox, icewm, fluxbox, xfwm4, metacity, i3 };
+
+std::string nameOf(WindowManager manager);
 
 // A private X server on a free display number, optionally with a window
 // manager and real clients, all stopped when the session ends. Waits are for the
@@ -42,6 +45,7 @@ class XSession {
     // home folder of its own, and waits until it manages windows.
     void startWindowManager(WindowManager manager = WindowManager::openbox);
     void stopWindowManager() { windowManager_.reset(); }
+    bool supports(const std::string& hint);
     ChildProcess& windowManager() { return *windowManager_; }
 
     struct Client {
@@ -52,6 +56,9 @@ class XSession {
     // the window manager shows it. The name is given with the X toolkit's
     // -name option unless the arguments give it already (GTK's --name=NAME).
     Client startClient(std::vector<std::string> arguments, const std::string& name);
+    // Waits until the window manager shows the window called `name` (its
+    // WM_CLASS instance) and returns it.
+    xcb_window_t awaitShown(const std::string& name);
 
     // Re-checks `condition` after every event the session's connection sees
     // until it holds; false after the limit.
@@ -65,19 +72,26 @@ class XSession {
     xcb_atom_t atom(const std::string& name);
     xcb_window_t root() const { return connection_->root(); }
     bool isViewable(xcb_window_t window);
+    bool hasState(xcb_window_t window, const std::string& state);
+    // Runs wmctrl with `arguments` on the window.
+    void wmctrl(xcb_window_t window, const std::vector<std::string>& arguments);
+    // Whether the window lets the window manager decorate it; some set no
+    // frame extents on a window that draws its own decorations.
+    bool isDecorated(xcb_window_t window);
 
   private:
     XSession() = default;
     static std::unique_ptr<XSession> start(const std::vector<std::string>& server);
+    std::string startSessionBus(const std::filesystem::path& home);
     void watch(xcb_window_t window, std::uint32_t events);
 
     std::string display_;
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
+    // A private session bus for window managers that keep their settings
+    // behind one; it goes after them.
+    std::unique_ptr<ChildProcess> sessionBus_;
     std::unique_ptr<TemporaryFolder> windowManagerHome_;
-    // Whether the window manager says what it draws around each client
-    // (`_NET_FRAME_EXTENTS`); i3 does not.
-    bool framesWithExtents_ = true;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     std::unique_ptr<x11::X11Connection> connection_;
 };
@@ -87,8 +101,8 @@ class XSession {
 RectD toolsGeometry(XSession& session, xcb_window_t window);
 
 // A window's frame as the X tools see it: xwininfo's absolute geometry grown
-// by the window manager's frame extents, shifted into the global space by
-// `originX`.
+// by the window manager's frame extents (none where it sets none, or the
+// window draws its own decorations), shifted into the global space by `originX`.
 RectD frameFromTools(XSession& session, xcb_window_t window, double originX);
 
 std::string hex(xcb_window_t window);
