@@ -178,6 +178,9 @@ AXError X11Accessibility::setAttributeValue(const AXElement& element, std::strin
         (attribute != AXAttribute::position && attribute != AXAttribute::size)) {
         return AXErrorCode::attributeUnsupported;
     }
+    // Also watches the window manager's check window from here on, so that
+    // its end during the write shows up as an event.
+    if (!isTrusted()) return AXErrorCode::apiDisabled;
     const auto window = static_cast<xcb_window_t>(element.handle);
     if (attribute == AXAttribute::size) {
         const AXSize* size = std::get_if<AXSize>(&value);

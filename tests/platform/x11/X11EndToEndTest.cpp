@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "platform/x11/CapturedLayout.h"
 #include "platform/x11/ClientsFixture.h"
 #include "restore/RestoreService.h"
 
@@ -14,18 +15,6 @@ namespace {
 
 using X11EndToEndTest = testing::ClientsFixture;
 
-Layout layoutOf(const CapturePreview& preview, const std::vector<WindowEntry>& entries) {
-    const Timestamp now = SystemClock().wallTime();
-    return {.id = Uuid::generate(),
-            .name = "Desk",
-            .createdAt = now,
-            .updatedAt = now,
-            .displays = preview.displays,
-            .entries = entries,
-            .shortcut = std::nullopt,
-            .automationEnabled = false,
-            .automationTopologySignature = std::nullopt};
-}
 using testing::XSession;
 
 // Something that goes wrong as the second of three windows is moved, before
@@ -84,12 +73,12 @@ TEST_P(X11FaultTest, aRestoreTellsWhatHappened) {
         return true;
     };
     RestoreService restorer(*service, clock);
-    const RestoreResult result = restorer.restore(layoutOf(preview, entries), connected, {},
-                                                  options, nullptr, [&](const RestoreProgress& p) {
-                                                      current = p.currentLabel;
-                                                      if (p.completed == 1 && !fault.duringWrite)
-                                                          act(clients.at(current));
-                                                  });
+    const RestoreResult result =
+        restorer.restore(testing::capturedLayout(preview, entries, clock), connected, {}, options,
+                         nullptr, [&](const RestoreProgress& p) {
+                             current = p.currentLabel;
+                             if (p.completed == 1 && !fault.duringWrite) act(clients.at(current));
+                         });
     session->windowManager().signal(SIGCONT);
 
     ASSERT_EQ(result.entries.size(), 3u);
