@@ -34,6 +34,13 @@
 // the server. A size write that the size hints make a no-op and a position
 // write to where the window already is send nothing. What remains is the
 // window manager's answer to the move.
+//
+// Since every write waits for the window manager to have handled it (the
+// answer to a configure request for a window of our own, sent behind the
+// move, so that late changes such as fluxbox's are seen): 1.1 round trips per
+// move, setFrame / floor 1.20-1.32 on the same machine. The tenth of a round
+// trip is a fresh reading after the window manager's answer, when an event
+// about the window (the server's own ConfigureNotify) came with it.
 
 #include <benchmark/benchmark.h>
 
