@@ -38,9 +38,8 @@
 // Since every write waits for the window manager to have handled it (the
 // answer to a configure request for a window of our own, sent behind the
 // move, so that late changes such as fluxbox's are seen): 1.1 round trips per
-// move, setFrame / floor 1.20-1.32 on the same machine. The tenth of a round
-// trip is a fresh reading after the window manager's answer, when an event
-// about the window (the server's own ConfigureNotify) came with it.
+// move, setFrame / floor 1.20-1.32 on the same machine; where the extra tenth
+// of a round trip goes is not yet profiled.
 
 #include <benchmark/benchmark.h>
 
