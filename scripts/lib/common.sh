@@ -16,7 +16,7 @@ TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy openbox icewm fluxbox xfwm4 metacity i3
   xterm x11-apps x11-utils x11-xserver-utils zenity gtk-3-examples wmctrl xdotool python3
-  qt6-base-dev dbus-daemon
+  qt6-base-dev qt6-qpa-plugins dbus-daemon
 )
 
 missing_packages() {
