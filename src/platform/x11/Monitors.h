@@ -41,9 +41,6 @@ struct Origin {
     RectD fromRoot(const RectD& rect) const {
         return {rect.x - x, rect.y - y, rect.width, rect.height};
     }
-    RectD toRoot(const RectD& rect) const {
-        return {rect.x + x, rect.y + y, rect.width, rect.height};
-    }
 };
 
 // The origin of the global space; the root's own origin when there are no monitors.

@@ -44,12 +44,8 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName,
     if (screens.rem == 0) return nullptr;
     result->root_ = screens.data->root;
 
-    constexpr std::array<std::string_view, 6> names = {"EDID",
-                                                       "_GTK_FRAME_EXTENTS",
-                                                       "_NET_WM_WINDOW_OPACITY",
-                                                       "WM_CLIENT_LEADER",
-                                                       "WM_CHANGE_STATE",
-                                                       "WM_STATE"};
+    constexpr std::array<std::string_view, 4> names = {"EDID", "_GTK_FRAME_EXTENTS",
+                                                       "_NET_WM_WINDOW_OPACITY", "WM_STATE"};
     std::array<xcb_intern_atom_cookie_t, names.size()> cookies{};
     for (std::size_t i = 0; i < names.size(); ++i) {
         cookies[i] = xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(names[i].size()),
@@ -67,9 +63,8 @@ std::unique_ptr<X11Connection> X11Connection::open(const char* displayName,
         result->ewmhReady_ = true;
         return nullptr;
     }
-    std::array<xcb_atom_t*, names.size()> targets = {
-        &result->edid_,         &result->gtkFrameExtents_, &result->opacity_,
-        &result->clientLeader_, &result->wmChangeState_,   &result->wmState_};
+    std::array<xcb_atom_t*, names.size()> targets = {&result->edid_, &result->gtkFrameExtents_,
+                                                     &result->opacity_, &result->wmState_};
     bool complete = true;
     for (std::size_t i = 0; i < names.size(); ++i) {
         auto atom = result->reply<xcb_intern_atom_reply_t>(cookies[i], deadline);

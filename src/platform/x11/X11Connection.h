@@ -79,8 +79,6 @@ class X11Connection {
     xcb_atom_t edidAtom() const { return edid_; }
     xcb_atom_t gtkFrameExtentsAtom() const { return gtkFrameExtents_; }
     xcb_atom_t opacityAtom() const { return opacity_; }
-    xcb_atom_t clientLeaderAtom() const { return clientLeader_; }
-    xcb_atom_t wmChangeStateAtom() const { return wmChangeState_; }
     xcb_atom_t wmStateAtom() const { return wmState_; }
 
     // The part of a resource id that names the connection which created it.
@@ -163,8 +161,6 @@ class X11Connection {
     xcb_atom_t edid_ = XCB_NONE;
     xcb_atom_t gtkFrameExtents_ = XCB_NONE;
     xcb_atom_t opacity_ = XCB_NONE;
-    xcb_atom_t clientLeader_ = XCB_NONE;
-    xcb_atom_t wmChangeState_ = XCB_NONE;
     xcb_atom_t wmState_ = XCB_NONE;
     std::mutex mutex_;
 };
