@@ -273,12 +273,11 @@ class AppModel {
     void configureShortcuts();
     void republishUndoInfo();
     void setSelectedLayoutID(const std::optional<Uuid>& id);
-    void setGlobalShortcutPreference(const std::optional<Shortcut>& shortcut);
-    void finishBootstrap(const std::exception_ptr& failure);
+    // Runs a preference write; a failure becomes an alert.
+    void persist(const std::function<void()>& write);
     void presentStorageProblem(const std::exception_ptr& failure);
     void raise(const std::string& title, const std::string& message);
     void endMutation(const MutationScope& scope);
-    void reloadLayouts(std::function<void()> then);
     void clearAfterReset(const std::optional<std::string>& warning);
 
     // Manual restore.

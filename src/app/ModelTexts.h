@@ -28,7 +28,6 @@ inline constexpr const char* windowManagerNeeded = "A window manager is needed."
 inline constexpr const char* waitBeforeReplacing =
     "Wait for the exclusion change before replacing.";
 inline constexpr const char* replacementInProgress = "That replacement is already in progress.";
-inline constexpr const char* enterName = "Enter a layout name.";
 inline constexpr const char* noCapture = "No captured windows are available.";
 inline constexpr const char* needsOneWindow = "A layout needs at least one window.";
 inline constexpr const char* choicesUnavailable = "The window choices are no longer available.";
@@ -59,6 +58,7 @@ inline constexpr const char* noDisplaysRead = "Orvale could not read any connect
 inline constexpr const char* connectDisplay = "Connect a display before restoring this layout.";
 inline constexpr const char* chooseDisplayTitle = "Choose a Display";
 inline constexpr const char* chooseEachDisplay = "Select a connected display for each missing one.";
+inline constexpr const char* settingsNotSavedTitle = "Couldn’t Save Settings";
 inline constexpr const char* hotKeyStorageTitle = "Orvale Storage Is Unavailable";
 inline constexpr const char* openPanelForRecovery = "Open the Orvale panel for recovery options.";
 
