@@ -1,13 +1,12 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 
 #include "platform/SessionPorts.h"
+#include "platform/SystemEventSubscribers.h"
 
 namespace orvale {
 
@@ -25,20 +24,16 @@ class SimulatedSession final : public LoginSession, public SystemEvents {
     void setReading(std::optional<SessionReading> reading);
     std::optional<SessionReading> current() override;
 
-    void emit(SystemEvent event);
-    std::unique_ptr<Subscription> subscribe(Handler handler) override;
-    std::size_t liveSubscriptions() const;
+    void emit(SystemEvent event) { subscribers_.deliver(event); }
+    std::unique_ptr<Subscription> subscribe(Handler handler) override {
+        return subscribers_.subscribe(std::move(handler));
+    }
+    std::size_t liveSubscriptions() const { return subscribers_.size(); }
 
   private:
-    class Entry;
-    void unsubscribe(std::uint64_t id);
-
-    // Held for a whole delivery, so that a drop waits for it to end.
-    std::mutex delivering_;
     mutable std::mutex mutex_;
     std::optional<SessionReading> reading_ = SessionReading{false, true, true};
-    std::map<std::uint64_t, Handler> handlers_;
-    std::uint64_t nextID_ = 0;
+    SystemEventSubscribers subscribers_;
 };
 
 }  // namespace orvale
