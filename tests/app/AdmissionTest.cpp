@@ -113,26 +113,30 @@ TEST_F(AdmissionTest, DuringAResetEveryChangeWaitsForIt) {
     EXPECT_FALSE(model->busy());
 }
 
-TEST_F(AdmissionTest, DuringACaptureChangesWaitAndASecondCaptureIsRefused) {
-    openWindow("Notes");
-    std::optional<bool> captured;
-    model->beginSave([&](bool pending) { captured = pending; });
-    ASSERT_EQ(model->busy(), OperationKind::capturing);
-    expectRefusals(ModelText::waitForOperation, {{"exclude", ModelText::waitBeforeExclusions},
-                                                 {"include", ModelText::waitBeforeExclusions},
-                                                 {"backup", ModelText::waitBeforeBackup},
-                                                 {"reset", ModelText::waitBeforeReset}});
-
-    std::optional<bool> second;
-    model->beginSave([&](bool pending) { second = pending; });
-    EXPECT_EQ(second, false);
-    ASSERT_TRUE(model->activeError());
-    EXPECT_EQ(model->activeError()->title, ModelText::operationInProgressTitle);
-    EXPECT_EQ(model->activeError()->message, ModelText::captureAgainLater);
-
-    settle();
-    EXPECT_EQ(captured, true);
-    EXPECT_FALSE(model->busy());
+// A capture or a restore in flight holds back every change and a capture.
+TEST_F(AdmissionTest, DuringACaptureOrARestoreChangesWaitAndCapturesAreRefused) {
+    openWindow("Alpha");
+    const std::vector<std::pair<OperationKind, std::function<void()>>> operations = {
+        {OperationKind::capturing, [&] { model->beginSave([](bool) {}); }},
+        {OperationKind::restoring, [&] { model->restoreSelectedLayout(); }},
+    };
+    for (const auto& [kind, startIt] : operations) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        startIt();
+        ASSERT_EQ(model->busy(), kind);
+        expectRefusals(ModelText::waitForOperation, {{"exclude", ModelText::waitBeforeExclusions},
+                                                     {"include", ModelText::waitBeforeExclusions},
+                                                     {"backup", ModelText::waitBeforeBackup},
+                                                     {"reset", ModelText::waitBeforeReset}});
+        std::optional<bool> captured;
+        model->beginSave([&](bool pending) { captured = pending; });
+        EXPECT_EQ(captured, false);
+        ASSERT_TRUE(model->activeError());
+        EXPECT_EQ(model->activeError()->title, ModelText::operationInProgressTitle);
+        EXPECT_EQ(model->activeError()->message, ModelText::captureAgainLater);
+        settle();
+        EXPECT_FALSE(model->busy());
+    }
 }
 
 TEST_F(AdmissionTest, AnExclusionChangeHoldsBackWhatDependsOnExclusions) {
