@@ -280,6 +280,25 @@ class AppModel {
     void endMutation(const MutationScope& scope);
     void clearAfterReset(const std::optional<std::string>& warning);
 
+    // Capture and save.
+    // A store is open and no storage problem stands.
+    bool storageUsable() const { return store_ && !storageProblem_; }
+    // The text of a failed capture. A lost window manager also clears
+    // `permissionTrusted`.
+    std::string captureFailureText(const std::exception_ptr& failure);
+    // The refusals of an exclusion change, then its admission.
+    std::optional<std::string> beginExclusionChange();
+    // Runs an admitted storage change: `work(store)` on the store executor
+    // (the write and the reload of what it changed), then, on the main thread,
+    // `apply` with its value, which answers none or a message. The scope ends
+    // before `reply` gets that answer, or the failure's text.
+    template <typename Work, typename Apply>
+    void changeStore(const MutationScope& scope, Work work, Apply apply, TextReply reply);
+    // A change to saved layouts: `write(store)`, then the layouts reloaded
+    // and published, then `after()` for the answer.
+    template <typename Write, typename After>
+    void changeLayouts(const MutationScope& scope, Write write, After after, TextReply reply);
+
     // Manual restore.
     void requestMissingDisplays(const Layout& layout, const std::vector<MissingDisplay>& missing,
                                 const std::vector<CurrentDisplay>& displays);

@@ -4,6 +4,8 @@
 // and messages, notices. Each is written once, here; the command line and the
 // interface show them as they are.
 
+#include <string>
+
 namespace orvale::ModelText {
 
 // Refusals of short storage changes.
@@ -30,6 +32,10 @@ inline constexpr const char* waitBeforeReplacing =
 inline constexpr const char* replacementInProgress = "That replacement is already in progress.";
 inline constexpr const char* noCapture = "No captured windows are available.";
 inline constexpr const char* needsOneWindow = "A layout needs at least one window.";
+inline constexpr const char* nameTooLong = "Use a layout name of 120 characters or fewer.";
+inline std::string nameAlreadyExists(const std::string& name) {
+    return "“" + name + "” already exists. Replace it or choose another name.";
+}
 inline constexpr const char* choicesUnavailable = "The window choices are no longer available.";
 inline constexpr const char* waitBeforeChoosing =
     "Wait for the exclusion change before choosing windows.";
@@ -99,6 +105,10 @@ inline constexpr const char* clearedMessage =
 inline constexpr const char* clearedWithWarningMessage =
     "Your layouts and settings were cleared, but one cleanup step didn’t finish. You can keep "
     "using Orvale.";
+
+// Which saved display an entry belongs to: "Display 2" by display order.
+inline constexpr const char* displayNumbered = "Display ";
+inline constexpr const char* savedDisplay = "Saved display";
 
 // Titles of the windows the model opens.
 inline constexpr const char* chooserTitle = "Restore Layout";

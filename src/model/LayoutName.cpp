@@ -49,15 +49,24 @@ int32_t endOfCharacters(const icu::UnicodeString& text, std::size_t count) {
     return end;
 }
 
+icu::UnicodeString trimmedText(std::string_view name) {
+    return trimmed(icu::UnicodeString::fromUTF8(
+        icu::StringPiece(name.data(), static_cast<int32_t>(name.size()))));
+}
+
 }  // namespace
 
 std::string normalizedLayoutName(std::string_view name) {
-    icu::UnicodeString text = trimmed(icu::UnicodeString::fromUTF8(
-        icu::StringPiece(name.data(), static_cast<int32_t>(name.size()))));
+    icu::UnicodeString text = trimmedText(name);
     text.truncate(endOfCharacters(text, kLayoutNameMaxCharacters));
     std::string result;
     text.toUTF8String(result);
     return result;
+}
+
+bool layoutNameTooLong(std::string_view name) {
+    const icu::UnicodeString text = trimmedText(name);
+    return endOfCharacters(text, kLayoutNameMaxCharacters) < text.length();
 }
 
 std::string foldedLayoutName(std::string_view name) {

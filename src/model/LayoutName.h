@@ -16,6 +16,11 @@ inline constexpr std::string_view kEnterLayoutNameMessage = "Enter a layout name
 // is replaced, never passed through.
 std::string normalizedLayoutName(std::string_view name);
 
+// Whether `name`, trimmed, is longer than 120 user-perceived characters, so
+// that normalizedLayoutName would cut it. Whoever takes a name from the user
+// refuses such a name rather than save a shortened one the user never typed.
+bool layoutNameTooLong(std::string_view name);
+
 // `name` under Unicode full case folding: two layout names are the same name
 // when their folded forms are equal ("Über" and "über", "STRASSE" and
 // "Straße"). Malformed UTF-8 is replaced, as above.

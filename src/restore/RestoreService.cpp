@@ -82,6 +82,11 @@ std::optional<UndoSnapshot> RestoreService::undoSnapshot() const {
     return undoSnapshot_;
 }
 
+void RestoreService::discardUndo() {
+    std::lock_guard lock(snapshotMutex_);
+    undoSnapshot_.reset();
+}
+
 void RestoreService::storeUndoRecords(std::vector<UndoWindow> records, const Layout& layout,
                                       const RestoreOptions& options) {
     // An earlier restore stays undoable when this one changed nothing.

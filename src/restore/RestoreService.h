@@ -54,6 +54,10 @@ class RestoreService {
     // The journal a later undo would use. Safe to call from any thread while a
     // run goes on.
     std::optional<UndoSnapshot> undoSnapshot() const;
+    // Forgets the journal, so nothing can be undone until the next restore.
+    // Safe to call from any thread; a run still going on stores its own
+    // journal when it ends.
+    void discardUndo();
 
   private:
     void storeUndoRecords(std::vector<UndoWindow> records, const Layout& layout,

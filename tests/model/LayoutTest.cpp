@@ -37,6 +37,27 @@ TEST(LayoutNameTest, TrimsWhiteSpaceThenKeepsThe120FirstCharactersAsValidText) {
     EXPECT_EQ(result.find('\xFF'), std::string::npos);
 }
 
+TEST(LayoutNameTest, TooLongOnlyWhenTheTrimmedNameWouldBeCut) {
+    const std::string accented = "e\u0301";
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {std::string(120, 'a'), false},
+        {"  " + std::string(120, 'a') + " \n", false},
+        // 120 characters of two code points each.
+        {[&] {
+             std::string name;
+             for (int i = 0; i < 120; ++i) name += accented;
+             return name;
+         }(),
+         false},
+        {std::string(121, 'a'), true},
+        {std::string(119, 'a') + accented + "z", true},
+        {"", false}};
+    for (const auto& [name, tooLong] : cases) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(layoutNameTooLong(name), tooLong);
+    }
+}
+
 TEST(WindowEntryTest, LabelAndGeometryDescriptionAsTheUserReadsThem) {
     WindowEntry entry;
     entry.appName = "Browser";

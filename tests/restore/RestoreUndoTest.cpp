@@ -53,6 +53,14 @@ TEST_F(RestoreUndoTest, NothingToUndoWithoutARestore) {
     EXPECT_EQ(desktop.actions().size(), 0u);
 }
 
+TEST_F(RestoreUndoTest, ADiscardedJournalLeavesNothingToUndo) {
+    service.discardUndo();
+    EXPECT_FALSE(service.undoSnapshot());
+    desktop.clearActions();
+    EXPECT_FALSE(undo());
+    EXPECT_EQ(desktop.count(SimulatedAction::Kind::write), 0u);
+}
+
 TEST_F(RestoreUndoTest, ChangedVisibleFrameScalesTheWindowToFit) {
     const Uuid a = windowID(0), b = windowID(1), c = windowID(2);
     // A dock on the right halves the laptop panel's visible width.
