@@ -301,7 +301,8 @@ std::set<std::string> AppModel::excludedBundleIDs() const {
 // Session and system events.
 
 SessionEligibility AppModel::currentSessionEligibility() {
-    const SessionEligibility paused{false, ModelText::sessionPaused};
+    const SessionEligibility paused{false,
+                                    std::string(reason(AutomationDeferral::sessionInactive))};
     const auto reading = deps_.session.current();
     if (!reading) return paused;
     if (reading->screenLocked.value_or(false)) return paused;
@@ -312,7 +313,9 @@ SessionEligibility AppModel::currentSessionEligibility() {
 
 void AppModel::updateSessionEligibility() {
     SessionEligibility eligibility = currentSessionEligibility();
-    if (!sessionSignalActive_) eligibility = {false, ModelText::sessionPaused};
+    if (!sessionSignalActive_) {
+        eligibility = {false, std::string(reason(AutomationDeferral::sessionInactive))};
+    }
     publish(sessionEligible_, eligibility.eligible, Property::sessionEligible);
     eligibilityGate_.set(eligibility.eligible ? SessionEligibility{} : eligibility);
 }

@@ -286,6 +286,12 @@ class AppModel {
     void startRestore(ManualRestoreContext context, std::vector<CurrentDisplay> displays,
                       bool isAutomation);
     void finishRestore(const RestoreResult& result, bool isAutomation);
+    // Hands the engine's progress reports to the main thread as `progress`.
+    RestoreService::ProgressCallback progressReporter();
+    // A restore or undo has ended: no progress, not busy.
+    void endRun();
+    // Drops the remembered windows for which `gone` answers true.
+    void forgetRemembered(const std::function<bool(const Uuid&, const WindowReference&)>& gone);
 
     Dependencies deps_;
     Preferences preferences_;

@@ -89,8 +89,6 @@ inline constexpr const char* cancelling = "Cancelling…";
 inline constexpr const char* cancellingUndo = "Cancelling undo…";
 
 // Notices.
-inline constexpr const char* sessionPaused =
-    "Automation paused. It resumes when the session is active.";
 inline constexpr const char* linkDropped =
     "The display setup changed. Link this layout again in Layout details to use automation.";
 inline constexpr const char* chooseMatchingWindows = ". Open Orvale to choose matching windows.";

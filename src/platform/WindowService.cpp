@@ -208,6 +208,15 @@ std::set<std::string> WindowService::runningBundleIDs() {
     return identifiers;
 }
 
+std::set<std::int32_t> WindowService::runningProcessIDs() {
+    std::lock_guard lock(mutex_);
+    std::set<std::int32_t> identifiers;
+    for (const RunningApplication& app : workspace_.runningApplications()) {
+        if (!app.isTerminated) identifiers.insert(app.pid);
+    }
+    return identifiers;
+}
+
 std::optional<RectD> WindowService::currentFrame(const WindowReference& reference, double timeout) {
     std::lock_guard lock(mutex_);
     const auto frame = AX::frame(ax_, reference.element, timeout);

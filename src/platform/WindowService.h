@@ -48,6 +48,9 @@ class WindowService {
     // The bundle identifiers of the running applications that have not
     // terminated.
     std::set<std::string> runningBundleIDs();
+    // The process identifiers of the running applications that have not
+    // terminated.
+    std::set<std::int32_t> runningProcessIDs();
 
     // The window's frame as read now, waiting at most `timeout` seconds;
     // nothing when it cannot be read or is not a usable frame.

@@ -1,0 +1,184 @@
+// What the model adds to a restore: admission, the hand-offs to the restore
+// executor and back, progress reports and publishing the result. Both runs
+// restore the same 50 windows on a simulated desktop whose answers cost no
+// time; the engine called directly is the baseline.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "BenchMain.h"
+#include "app/AppModel.h"
+#include "app/ManualMainThread.h"
+#include "model/VirtualClock.h"
+#include "platform/sim/SimulatedDesktop.h"
+
+namespace orvale {
+namespace {
+
+constexpr int kWindows = 50;
+
+// The parts of the program around the model that a restore does not use.
+struct Quiet final : WindowPresenter, Overlays, HotKeys, LoginSession, SystemEvents {
+    void show(std::string_view, std::string_view, std::function<void()>) override {}
+    void close(std::string_view) override {}
+    void focus(std::string_view) override {}
+    void presentAlert(const std::string&, const std::string&) override {}
+    bool confirmDestructiveAction(const std::string&, const std::string&,
+                                  const std::string&) override {
+        return false;
+    }
+    void clearMarkers() override {}
+    void flash(const std::vector<FlashTarget>&, HighlightColor) override {}
+    void setHandlers(Handlers) override {}
+    HotKeyRegistration apply(const std::optional<Shortcut>&, const std::map<Uuid, Shortcut>&,
+                             const std::optional<Uuid>&) override {
+        return {};
+    }
+    void unregisterAll() override {}
+    bool isRecording() const override { return false; }
+    void stopRecording() override {}
+    std::optional<SessionReading> current() override { return SessionReading{}; }
+    std::unique_ptr<Subscription> subscribe(Handler) override {
+        return std::make_unique<Subscription>();
+    }
+};
+
+struct Bench {
+    VirtualClock clock;
+    SimulatedDesktop desktop{clock};
+    ManualMainThread mainThread{clock};
+    ManualExecutor store, windows, restores;
+    MemoryDefaultsStore defaults;
+    Quiet quiet;
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("orvale-model-bench-" + Uuid::generate().text());
+    std::vector<AXElement> elements;
+    std::vector<RectD> starts;
+    Layout layout;
+
+    Bench() {
+        const RectD studio{0, 0, 2560, 1440};
+        desktop.plugDisplay({0, {2, 2, 2, 0}, "Studio", studio, studio, 1, 0, 0, true});
+        const auto displays = DisplayService(desktop).currentDisplays();
+        layout.name = "Bench";
+        layout.displays = snapshots(displays);
+        for (int i = 0; i < kWindows; ++i) {
+            SimulatedApplication app;
+            app.bundleID = "com.example.app" + std::to_string(i);
+            app.name = "App " + std::to_string(i);
+            SimulatedWindow window;
+            window.frame = {10.0 + 5 * i, 40.0 + 5 * i, 600, 400};
+            starts.push_back(window.frame);
+            elements.push_back(desktop.openWindow(desktop.launch(app), window));
+            WindowEntry entry;
+            entry.id = Uuid::generate();
+            entry.bundleID = *app.bundleID;
+            entry.appName = *app.name;
+            entry.role = "AXWindow";
+            entry.subrole = "AXStandardWindow";
+            entry.displayKey = displays[0].id();
+            entry.relativeFrame = RelativeFrame::make({20.0 * i, 10.0 * i, 800, 600}, studio);
+            layout.entries.push_back(entry);
+        }
+        desktop.setRecording(false);
+        auto opened = LayoutStore::open(StorePaths::in(folder));
+        layout = opened.store->createLayout(layout.name, layout.displays, layout.entries, {});
+    }
+    ~Bench() { std::filesystem::remove_all(folder); }
+
+    void settle() {
+        while (store.runAll() + windows.runAll() + restores.runAll() + mainThread.runReady() > 0) {
+        }
+    }
+    void putWindowsBack() {
+        for (int i = 0; i < kWindows; ++i) {
+            SimulatedWindow window = desktop.window(elements[i]);
+            window.frame = starts[i];
+            desktop.updateWindow(elements[i], window);
+        }
+    }
+    AppModel::Dependencies dependencies() {
+        return {mainThread,
+                clock,
+                store,
+                windows,
+                restores,
+                desktop,
+                desktop,
+                desktop,
+                desktop,
+                quiet,
+                quiet,
+                defaults,
+                quiet,
+                quiet,
+                quiet,
+                StorePaths::in(folder),
+                [](const StorePaths& paths) { return LayoutStore::open(paths); }};
+    }
+};
+
+double engineMicroseconds = 0;
+double modelMicroseconds = 0;
+
+void BM_EngineRestore(benchmark::State& state) {
+    Bench bench;
+    WindowService windowService(bench.desktop, bench.desktop, bench.desktop, bench.clock);
+    RestoreService service(windowService, bench.clock);
+    const auto displays = DisplayService(bench.desktop).currentDisplays();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.putWindowsBack();
+        state.ResumeTiming();
+        const auto begin = std::chrono::steady_clock::now();
+        const RestoreResult result = service.restore(bench.layout, displays, {}, RestoreOptions{});
+        total += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin)
+                     .count();
+        if (result.exactCount != kWindows) state.SkipWithError("not every window was restored");
+    }
+    engineMicroseconds = total / (static_cast<double>(state.iterations()) * kWindows);
+    state.counters["us_per_window"] = engineMicroseconds;
+}
+BENCHMARK(BM_EngineRestore)->Unit(benchmark::kMillisecond);
+
+void BM_ModelRestore(benchmark::State& state) {
+    Bench bench;
+    AppModel model(bench.dependencies());
+    bench.settle();
+    double total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.putWindowsBack();
+        state.ResumeTiming();
+        const auto begin = std::chrono::steady_clock::now();
+        model.restoreLayout(bench.layout.id);
+        bench.settle();
+        total += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin)
+                     .count();
+        if (!model.lastResult() || model.lastResult()->exactCount != kWindows) {
+            state.SkipWithError("not every window was restored");
+        }
+    }
+    modelMicroseconds = total / (static_cast<double>(state.iterations()) * kWindows);
+    state.counters["us_per_window"] = modelMicroseconds;
+}
+BENCHMARK(BM_ModelRestore)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace orvale
+
+int main(int argc, char** argv) {
+    if (!orvale::runBenchmarks(argc, argv)) return 1;
+    if (orvale::engineMicroseconds > 0 && orvale::modelMicroseconds > 0) {
+        std::printf("model overhead: %.2f µs per window; model/engine %.3f\n",
+                    orvale::modelMicroseconds - orvale::engineMicroseconds,
+                    orvale::modelMicroseconds / orvale::engineMicroseconds);
+    }
+    return 0;
+}
