@@ -8,7 +8,7 @@ BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
   libxcb1-dev libxau-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
-  libxkbcommon-x11-dev libglib2.0-dev
+  libxkbcommon-x11-dev libglib2.0-dev qt6-base-dev
 )
 
 # What building and running the tests and benchmarks needs on top.
@@ -16,7 +16,7 @@ TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xserver-xorg-core xserver-xorg-video-dummy openbox icewm fluxbox xfwm4 metacity i3
   xterm x11-apps x11-utils x11-xserver-utils zenity gtk-3-examples wmctrl xdotool python3
-  qt6-base-dev qt6-qpa-plugins dbus-daemon
+  qt6-qpa-plugins dbus-daemon
 )
 
 missing_packages() {

@@ -1,0 +1,70 @@
+#include "platform/sim/SimulatedSession.h"
+
+#include <gtest/gtest.h>
+
+#include <latch>
+#include <thread>
+#include <vector>
+
+namespace orvale {
+namespace {
+
+TEST(SimulatedSessionTest, emitReachesEveryLiveSubscriberAndNoDroppedOne) {
+    SimulatedSession session;
+    std::vector<std::pair<int, SystemEvent>> received;
+    auto first = session.subscribe([&](SystemEvent e) { received.emplace_back(1, e); });
+    auto second = session.subscribe([&](SystemEvent e) { received.emplace_back(2, e); });
+    EXPECT_EQ(session.liveSubscriptions(), 2u);
+
+    session.emit(SystemEvent::displaysChanged);
+    first.reset();
+    EXPECT_EQ(session.liveSubscriptions(), 1u);
+    session.emit(SystemEvent::screenLocked);
+
+    const std::vector<std::pair<int, SystemEvent>> expected = {
+        {1, SystemEvent::displaysChanged},
+        {2, SystemEvent::displaysChanged},
+        {2, SystemEvent::screenLocked},
+    };
+    EXPECT_EQ(received, expected);
+}
+
+// A handler may subscribe another; the new one hears from the next event on.
+TEST(SimulatedSessionTest, aHandlerMaySubscribeDuringDelivery) {
+    SimulatedSession session;
+    std::unique_ptr<SystemEvents::Subscription> late;
+    int lateCalls = 0;
+    auto subscription = session.subscribe([&](SystemEvent) {
+        if (!late) late = session.subscribe([&](SystemEvent) { ++lateCalls; });
+    });
+    session.emit(SystemEvent::didWake);
+    EXPECT_EQ(lateCalls, 0);
+    session.emit(SystemEvent::didWake);
+    EXPECT_EQ(lateCalls, 1);
+}
+
+// Once the drop returns the handler has finished: the plain flag it writes is
+// read without a lock, which ThreadSanitizer reports if the drop did not wait.
+TEST(SimulatedSessionTest, droppingASubscriptionWaitsForADeliveryOnAnotherThread) {
+    SimulatedSession session;
+    std::latch started(1), release(1);
+    bool finished = false;
+    auto subscription = session.subscribe([&](SystemEvent) {
+        started.count_down();
+        release.wait();
+        finished = true;
+    });
+    std::thread emitter([&] { session.emit(SystemEvent::applicationTerminated); });
+    started.wait();
+    std::thread dropper([&] {
+        subscription.reset();
+        EXPECT_TRUE(finished);
+    });
+    release.count_down();
+    dropper.join();
+    emitter.join();
+    EXPECT_EQ(session.liveSubscriptions(), 0u);
+}
+
+}  // namespace
+}  // namespace orvale
