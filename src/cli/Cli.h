@@ -1,24 +1,19 @@
 #pragma once
 
-#include <ostream>
 #include <string>
 #include <vector>
 
+#include "cli/CommandSession.h"
 #include "storage/XdgPaths.h"
 
 namespace orvale::cli {
 
-// Exit statuses of the command line.
-inline constexpr int kSuccess = 0;
-inline constexpr int kFailure = 1;
-inline constexpr int kUsageError = 2;
-
-// Runs `orvale` with the arguments after the program name. The store lives
-// under the data folder that `environment` names, so tests point it
-// at a temporary folder. A failure prints the error's description and its
-// recovery suggestion to `err` and returns kFailure; a usage error returns
-// kUsageError.
-int run(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+// Runs `orvale` with the arguments after the program name and answers the
+// exit status. The store and the preferences live under the folders that
+// `environment` names, so tests point them at a temporary folder. Help goes
+// to the output; usage errors, failures (as the model's texts) and anything
+// that needs a choice without a terminal go to the errors.
+int run(const std::vector<std::string>& arguments, Terminal terminal,
         const EnvironmentLookup& environment = processEnvironment());
 
 }  // namespace orvale::cli

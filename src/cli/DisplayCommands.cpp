@@ -17,6 +17,8 @@ std::ostream& operator<<(std::ostream& out, const RectD& rect) {
     return out << rect.x << ", " << rect.y << ", " << rect.width << " × " << rect.height;
 }
 
+}  // namespace
+
 std::unique_ptr<x11::X11Desktop> openDesktop(std::ostream& err) {
     x11::OpenError error{};
     auto desktop = x11::X11Desktop::open(nullptr, x11::X11Connection::kOpenTimeout, &error);
@@ -28,8 +30,6 @@ std::unique_ptr<x11::X11Desktop> openDesktop(std::ostream& err) {
     }
     return desktop;
 }
-
-}  // namespace
 
 void printDisplays(const std::vector<CurrentDisplay>& displays, std::ostream& out) {
     for (const CurrentDisplay& display : displays) {

@@ -1,12 +1,18 @@
 #pragma once
 
+#include <memory>
 #include <ostream>
 #include <vector>
 
 #include "platform/CurrentDisplay.h"
 #include "platform/ScanOutput.h"
+#include "platform/x11/X11Desktop.h"
 
 namespace orvale::cli {
+
+// The X display DISPLAY names; nothing, with the reason printed to `err`, when
+// it cannot be opened or does not answer.
+std::unique_ptr<x11::X11Desktop> openDesktop(std::ostream& err);
 
 // `orvale displays`: each connected display, then the display-setup signature.
 int runDisplays(std::ostream& out, std::ostream& err);

@@ -1,7 +1,11 @@
+#include <unistd.h>
+
 #include <iostream>
 
 #include "cli/Cli.h"
 
 int main(int argc, char** argv) {
-    return orvale::cli::run(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
+    using namespace orvale::cli;
+    return run(std::vector<std::string>(argv + 1, argv + argc),
+               Terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1});
 }
