@@ -124,8 +124,9 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     EXPECT_EQ(onScreen(dock).value().layer, 20);
 
     ::setenv("DISPLAY", session->display().c_str(), 1);
+    std::istringstream noInput;
     std::ostringstream out, err;
-    ASSERT_EQ(cli::run({"displays"}, out, err), 0) << err.str();
+    ASSERT_EQ(cli::run({"displays"}, {noInput, out, err}), 0) << err.str();
     EXPECT_EQ(out.str(),
               "left\n"
               "  key            0-0-1\n"
@@ -143,7 +144,7 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
               "0-0-1@-12800,0,12800x14400/1280x1440@10S|0-0-0@0,0,12800x10000/1280x1000@10P\n");
 
     std::ostringstream windows;
-    ASSERT_EQ(cli::run({"windows"}, windows, err), 0) << err.str();
+    ASSERT_EQ(cli::run({"windows"}, {noInput, windows, err}), 0) << err.str();
     for (const char* part : {"XClock (XClock)\n  role     AXWindow / AXStandardWindow\n",
                              "  display  right (0-0-0)\n", "XTerm (debian-xterm)\n",
                              "Skipped windows: 0\nExcluded windows: 0\nIncomplete applications: "
@@ -159,24 +160,24 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     EXPECT_FALSE(X11Desktop::open(nullptr, std::chrono::milliseconds(300), &why));
     EXPECT_EQ(why, OpenError::notAnswering);
     std::ostringstream held, notAnswering;
-    EXPECT_EQ(cli::run({"windows"}, held, notAnswering), 1);
+    EXPECT_EQ(cli::run({"windows"}, {noInput, held, notAnswering}), 1);
     EXPECT_EQ(notAnswering.str(), "orvale: The X server is not answering\n");
     xcb_ungrab_server(c);
     xcb_flush(c);
     std::ostringstream again;
-    EXPECT_EQ(cli::run({"windows"}, again, err), 0) << err.str();
+    EXPECT_EQ(cli::run({"windows"}, {noInput, again, err}), 0) << err.str();
     EXPECT_EQ(again.str(), windows.str());
 
     // Without a window manager there is nothing to read windows through.
     session->stopWindowManager();
     std::ostringstream none, missing;
-    EXPECT_EQ(cli::run({"windows"}, none, missing), 1);
+    EXPECT_EQ(cli::run({"windows"}, {noInput, none, missing}), 1);
     EXPECT_EQ(missing.str(), std::string("orvale: ") +
                                  CaptureError(CaptureError::Kind::permissionDenied).what() + "\n");
 
     ::setenv("DISPLAY", "", 1);
     std::ostringstream nothing, noDisplay;
-    EXPECT_EQ(cli::run({"displays"}, nothing, noDisplay), 1);
+    EXPECT_EQ(cli::run({"displays"}, {noInput, nothing, noDisplay}), 1);
     EXPECT_EQ(noDisplay.str(), "orvale: cannot open the X display “”.\n");
 }
 
