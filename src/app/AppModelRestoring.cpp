@@ -154,7 +154,14 @@ void AppModel::startRestore(ManualRestoreContext context, std::vector<CurrentDis
     }
     const Layout* found = layout(context.layoutID);
     if (!found) return;
-    const Layout layout = *found;
+    Layout layout = *found;
+    // A follow-up run goes back only to the windows the user just decided on.
+    if (context.explicitEntryIDs) {
+        std::erase_if(layout.entries, [&](const WindowEntry& entry) {
+            return !context.explicitEntryIDs->contains(entry.id) &&
+                   !context.skippedEntryIDs.contains(entry.id);
+        });
+    }
 
     publish(missingDisplayPrompt_, {}, Property::missingDisplayPrompt);
     deps_.presenter.close(PresentedWindow::missingDisplays);
