@@ -8,45 +8,22 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "BenchMain.h"
 #include "app/AppModel.h"
 #include "app/ManualMainThread.h"
+#include "cli/CommandLinePorts.h"
 #include "model/VirtualClock.h"
 #include "platform/sim/SimulatedDesktop.h"
+#include "platform/sim/SimulatedSession.h"
 
 namespace orvale {
 namespace {
 
 constexpr int kWindows = 50;
-
-// The parts of the program around the model that a restore does not use.
-struct Quiet final : WindowPresenter, Overlays, HotKeys, LoginSession, SystemEvents {
-    void show(std::string_view, std::string_view, std::function<void()>) override {}
-    void close(std::string_view) override {}
-    void focus(std::string_view) override {}
-    void presentAlert(const std::string&, const std::string&) override {}
-    bool confirmDestructiveAction(const std::string&, const std::string&,
-                                  const std::string&) override {
-        return false;
-    }
-    void clearMarkers() override {}
-    void flash(const std::vector<FlashTarget>&, HighlightColor) override {}
-    void setHandlers(Handlers) override {}
-    HotKeyRegistration apply(const std::optional<Shortcut>&, const std::map<Uuid, Shortcut>&,
-                             const std::optional<Uuid>&) override {
-        return {};
-    }
-    void unregisterAll() override {}
-    bool isRecording() const override { return false; }
-    void stopRecording() override {}
-    std::optional<SessionReading> current() override { return SessionReading{}; }
-    std::unique_ptr<Subscription> subscribe(Handler) override {
-        return std::make_unique<Subscription>();
-    }
-};
 
 struct Bench {
     VirtualClock clock;
@@ -54,7 +31,10 @@ struct Bench {
     ManualMainThread mainThread{clock};
     ManualExecutor store, windows, restores;
     MemoryDefaultsStore defaults;
-    Quiet quiet;
+    // A restore draws nothing and asks nothing here.
+    cli::NoOverlaysOrHotKeys quiet;
+    cli::TerminalPresenter presenter{std::cerr};
+    SimulatedSession session;
     std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("orvale-model-bench-" + Uuid::generate().text());
     std::vector<AXElement> elements;
@@ -112,10 +92,10 @@ struct Bench {
                 desktop,
                 desktop,
                 desktop,
-                quiet,
-                quiet,
+                session,
+                session,
                 defaults,
-                quiet,
+                presenter,
                 quiet,
                 quiet,
                 StorePaths::in(folder),
