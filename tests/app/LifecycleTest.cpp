@@ -61,17 +61,17 @@ TEST_F(LifecycleTest, TheStoredSelectionIsKeptOnlyWhenItNamesALayout) {
 }
 
 TEST_F(LifecycleTest, ALockedSessionAtLaunchPausesUntilUnlocked) {
-    session.reading->screenLocked = true;
+    session.setReading(SessionReading{true, true, true});
     start();
     EXPECT_FALSE(model->sessionEligible());
-    session.reading->screenLocked = false;
-    session.send(SystemEvent::screenUnlocked);
+    session.setReading(SessionReading{false, true, true});
+    session.emit(SystemEvent::screenUnlocked);
     settle();
     EXPECT_TRUE(model->sessionEligible());
 
     // A session that cannot be read counts as inactive.
-    session.reading.reset();
-    session.send(SystemEvent::activated);
+    session.setReading(std::nullopt);
+    session.emit(SystemEvent::activated);
     settle();
     EXPECT_FALSE(model->sessionEligible());
 }
@@ -90,14 +90,14 @@ TEST_F(LifecycleTest, SleepAndLockSignalsHoldUntilTheirWakeSignal) {
     };
     for (const auto& [away, back] : pairs) {
         SCOPED_TRACE(static_cast<int>(away));
-        session.send(away);
+        session.emit(away);
         settle();
         EXPECT_FALSE(model->sessionEligible());
-        session.send(SystemEvent::activated);
-        session.send(SystemEvent::displaysChanged);
+        session.emit(SystemEvent::activated);
+        session.emit(SystemEvent::displaysChanged);
         settle();
         EXPECT_FALSE(model->sessionEligible());
-        session.send(back);
+        session.emit(back);
         settle();
         EXPECT_TRUE(model->sessionEligible());
     }
@@ -108,7 +108,7 @@ TEST_F(LifecycleTest, ADisplayChangeDuringACaptureDoesNotStopIt) {
     openWindow("Notes");
     std::optional<bool> captured;
     model->beginSave([&](bool pending) { captured = pending; });
-    session.send(SystemEvent::displaysChanged);
+    session.emit(SystemEvent::displaysChanged);
     mainThread.runReady();
     EXPECT_EQ(model->busy(), OperationKind::capturing);
     settle();
@@ -121,12 +121,12 @@ TEST_F(LifecycleTest, ALostWindowManagerIsNoticedWhenTheProgramIsActivated) {
     start();
     EXPECT_TRUE(model->permissionTrusted());
     desktop.setTrusted(false);
-    session.send(SystemEvent::activated);
+    session.emit(SystemEvent::activated);
     settle();
     EXPECT_FALSE(model->permissionTrusted());
     EXPECT_FALSE(model->canCapture());
     desktop.setTrusted(true);
-    session.send(SystemEvent::displaysChanged);
+    session.emit(SystemEvent::displaysChanged);
     settle();
     EXPECT_TRUE(model->permissionTrusted());
 }

@@ -13,38 +13,12 @@
 #include "app/AppModel.h"
 #include "app/ManualMainThread.h"
 #include "platform/DesktopFixture.h"
+#include "platform/sim/SimulatedSession.h"
 #include "storage/LayoutStore.h"
 #include "support/FaultInjectingFileSystem.h"
 #include "support/TemporaryFolder.h"
 
 namespace orvale::testing {
-
-// The login session and the system's events, as a test scripts them.
-class ScriptedSession final : public LoginSession, public SystemEvents {
-  public:
-    // Nothing means the session cannot be read.
-    std::optional<SessionReading> reading = SessionReading{false, true, true};
-
-    std::optional<SessionReading> current() override { return reading; }
-
-    std::unique_ptr<Subscription> subscribe(Handler handler) override {
-        handler_ = std::make_shared<Handler>(std::move(handler));
-        return std::make_unique<Held>(handler_);
-    }
-
-    // Delivers `event` as a backend would, if anyone listens.
-    void send(SystemEvent event) {
-        if (handler_ && *handler_) (*handler_)(event);
-    }
-
-  private:
-    struct Held final : Subscription {
-        explicit Held(std::shared_ptr<Handler> handler) : handler(std::move(handler)) {}
-        ~Held() override { *handler = nullptr; }
-        std::shared_ptr<Handler> handler;
-    };
-    std::shared_ptr<Handler> handler_;
-};
 
 // Records every window and alert the model asks for.
 class RecordingPresenter final : public WindowPresenter {
@@ -249,7 +223,7 @@ class ModelFixture : public DesktopFixture {
     ManualExecutor storeExecutor;
     ManualExecutor windowExecutor;
     ManualExecutor restoreExecutor;
-    ScriptedSession session;
+    SimulatedSession session;
     RecordingPresenter presenter;
     RecordingOverlays overlays;
     ScriptedHotKeys hotKeys;

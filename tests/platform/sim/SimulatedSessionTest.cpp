@@ -29,20 +29,6 @@ TEST(SimulatedSessionTest, emitReachesEveryLiveSubscriberAndNoDroppedOne) {
     EXPECT_EQ(received, expected);
 }
 
-// A handler may subscribe another; the new one hears from the next event on.
-TEST(SimulatedSessionTest, aHandlerMaySubscribeDuringDelivery) {
-    SimulatedSession session;
-    std::unique_ptr<SystemEvents::Subscription> late;
-    int lateCalls = 0;
-    auto subscription = session.subscribe([&](SystemEvent) {
-        if (!late) late = session.subscribe([&](SystemEvent) { ++lateCalls; });
-    });
-    session.emit(SystemEvent::didWake);
-    EXPECT_EQ(lateCalls, 0);
-    session.emit(SystemEvent::didWake);
-    EXPECT_EQ(lateCalls, 1);
-}
-
 // Once the drop returns the handler has finished: the plain flag it writes is
 // read without a lock, which ThreadSanitizer reports if the drop did not wait.
 TEST(SimulatedSessionTest, droppingASubscriptionWaitsForADeliveryOnAnotherThread) {
