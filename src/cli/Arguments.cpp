@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "app/ModelTexts.h"
 #include "model/LayoutName.h"
 
 namespace orvale::cli {
@@ -152,16 +153,12 @@ ParsedArguments usageError(const std::string& message, const std::string& usage)
     return {std::nullopt, std::nullopt, "orvale: " + message + "\n\n" + usage};
 }
 
-// A name the command would store: refused when blank or longer than a
-// layout name may be, rather than trimmed or cut without a word.
+// A name the command would store: refused, in the model's words, when blank
+// or longer than a layout name may be, rather than trimmed or cut without a
+// word.
 std::optional<std::string> nameProblem(const std::string& name) {
-    const std::string kept = normalizedLayoutName(name);
-    if (kept.empty()) return std::string(kEnterLayoutNameMessage);
-    const std::size_t at = name.find(kept);
-    if (at != std::string::npos && !normalizedLayoutName(name.substr(at + kept.size())).empty()) {
-        return "A layout name can have at most " + std::to_string(kLayoutNameMaxCharacters) +
-               " characters.";
-    }
+    if (normalizedLayoutName(name).empty()) return std::string(kEnterLayoutNameMessage);
+    if (layoutNameTooLong(name)) return std::string(ModelText::nameTooLong);
     return std::nullopt;
 }
 

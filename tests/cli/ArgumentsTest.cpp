@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ModelTexts.h"
+
 namespace orvale::cli {
 namespace {
 
@@ -38,7 +40,7 @@ TEST(ArgumentsTest, EveryCommandTakesItsOperandsAndOptionsAndRefusesAnythingElse
         {{"save", ""}, std::nullopt, "Enter a layout name.\n"},
         {{"save", " \t\n"}, std::nullopt, "Enter a layout name.\n"},
         {{"rename", "Old", " "}, std::nullopt, "Enter a layout name.\n"},
-        {{"save", longName}, std::nullopt, "A layout name can have at most 120 characters.\n"},
+        {{"save", longName}, std::nullopt, std::string(ModelText::nameTooLong) + "\n"},
         // Cut at 120 characters, the rest would be white space only: kept.
         {{"save", std::string(120, 'a') + "  "},
          Command{CommandName::save, {std::string(120, 'a') + "  "}},

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
+#include "cli/RunOrvale.h"
 #include "storage/LayoutStore.h"
 #include "support/StoreFixtures.h"
 
@@ -14,12 +14,6 @@ namespace {
 
 using namespace orvale::testing;
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
 // The whole command line, through the model and its executors on Qt's event
 // loop, with the store and the preferences in a temporary folder and no X
 // display: the storage commands must not need one.
@@ -27,19 +21,8 @@ class CliTest : public ::testing::Test {
   protected:
     void SetUp() override { ::setenv("DISPLAY", ":65000", 1); }
 
-    Outcome runWith(std::vector<std::string> arguments) {
-        std::istringstream in;
-        std::ostringstream out;
-        std::ostringstream err;
-        const std::string data = (folder / "data").string();
-        const std::string config = (folder / "config").string();
-        const int status = run(arguments, {in, out, err, false},
-                               [&](const char* name) -> std::optional<std::string> {
-                                   if (std::string_view(name) == "XDG_DATA_HOME") return data;
-                                   if (std::string_view(name) == "XDG_CONFIG_HOME") return config;
-                                   return std::nullopt;
-                               });
-        return {status, out.str(), err.str()};
+    Outcome runWith(const std::vector<std::string>& arguments) {
+        return runOrvale(arguments, folder / "data", folder / "config");
     }
 
     // What a command that must succeed printed.

@@ -1,62 +1,55 @@
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
-#include <sstream>
+#include <functional>
+#include <nlohmann/json.hpp>
 
-#include "cli/Cli.h"
+#include "app/ModelTexts.h"
+#include "cli/RestoreOutput.h"
+#include "cli/RunOrvale.h"
+#include "model/LayoutName.h"
 #include "platform/x11/ClientsFixture.h"
 #include "restore/FrameTolerances.h"
-#include "storage/LayoutStore.h"
+#include "restore/OutcomeTexts.h"
+#include "storage/StorePaths.h"
 #include "support/TemporaryFolder.h"
+
+extern char** environ;
 
 namespace orvale::testing {
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-// `orvale restore` against a real X server and window manager, with a layout
-// saved from the clients of the fixture.
+// The command line against a real X server and openbox, with the clients of
+// the fixture saved by `orvale save Work`.
 class CommandLineEndToEndTest : public ClientsFixture {
   protected:
     void SetUp() override {
         ClientsFixture::SetUp();
         ASSERT_TRUE(desktop);
         ::setenv("DISPLAY", session->display().c_str(), 1);
-        CapturePreview preview;
+        // Saved only once openbox has settled every window.
         ASSERT_TRUE(session->waitUntil([&] {
             try {
-                preview = service->capture(displays(), {});
+                return service->capture(displays(), {}).entries.size() == 3;
             } catch (const CaptureError&) {
                 return false;
             }
-            return preview.entries.size() == 3;
         }));
-        LayoutStore::open(paths).store->createLayout("Work", preview.displays, preview.entries,
-                                                     std::nullopt);
+        const Outcome saving = orvale({"save", "Work"});
+        ASSERT_EQ(saving.status, cli::kSuccess) << saving.err;
         for (xcb_window_t window : {xterm.window, xclock.window, xlogo.window}) {
             saved[window] = frameOf(window);
         }
     }
 
-    Outcome orvale(std::vector<std::string> arguments) {
-        std::istringstream in;
-        std::ostringstream out, err;
-        const std::string data = (folder / "data").string();
-        const std::string config = (folder / "config").string();
-        const int status = cli::run(arguments, {in, out, err, false},
-                                    [&](const char* name) -> std::optional<std::string> {
-                                        if (std::string_view(name) == "XDG_DATA_HOME") return data;
-                                        if (std::string_view(name) == "XDG_CONFIG_HOME") {
-                                            return config;
-                                        }
-                                        return std::nullopt;
-                                    });
-        return {status, out.str(), err.str()};
+    Outcome orvale(const std::vector<std::string>& arguments) {
+        return runOrvale(arguments, data, folder / "config");
     }
 
     // Moves and grows the window with wmctrl, and waits until it has.
@@ -68,44 +61,243 @@ class CommandLineEndToEndTest : public ClientsFixture {
         ASSERT_TRUE(session->waitUntil([&] { return toolsGeometry(*session, window) != was; }));
     }
 
+    // Where the windows are, border and frame included; the fixture's when
+    // none are named.
+    std::map<xcb_window_t, RectD> geometries(std::vector<xcb_window_t> windows = {}) {
+        if (windows.empty()) {
+            for (const auto& [window, frame] : saved) windows.push_back(window);
+        }
+        std::map<xcb_window_t, RectD> now;
+        for (xcb_window_t window : windows) now[window] = toolsGeometry(*session, window);
+        return now;
+    }
+
     TemporaryFolder folder;
-    StorePaths paths = StorePaths::in(folder / "data" / "Orvale");
+    std::filesystem::path data = folder / "data";
     std::map<xcb_window_t, RectD> saved;
 };
 
-TEST_F(CommandLineEndToEndTest, RestorePutsEveryWindowBackAndSaysSoInTheEnginesWords) {
-    for (const auto& [window, frame] : saved) shuffle(window);
-    const Outcome outcome = orvale({"restore", "work"});
-    ASSERT_EQ(outcome.status, cli::kSuccess) << outcome.err;
-    EXPECT_EQ(outcome.err, "");
-    // In the order the layout was saved, which is the capture's.
-    for (const char* app : {"XTerm", "XClock", "XLogo"}) {
-        EXPECT_NE(outcome.out.find(std::string(app) + " · restored · Placed on right\n"),
-                  std::string::npos)
-            << outcome.out;
-    }
-    EXPECT_TRUE(outcome.out.ends_with("\n3 restored\n")) << outcome.out;
-    for (const auto& [window, frame] : saved) {
-        EXPECT_TRUE(toolsFrame(window).isApproximatelyEqual(frame, kAtTargetTolerance))
-            << hex(window);
-    }
-}
-
-TEST_F(CommandLineEndToEndTest, AClosedClientIsNotOpenAndASecondTerminalNeedsAChoice) {
+TEST_F(CommandLineEndToEndTest, AClosedClientTwoTerminalsAndAMissingDisplayAreReported) {
     xclock.process->signal(SIGTERM);
     ASSERT_TRUE(session->waitUntil([&] { return !session->isManaged(xclock.window); }));
     const Outcome closed = orvale({"restore", "Work"});
     ASSERT_EQ(closed.status, cli::kSuccess) << closed.err;
-    EXPECT_NE(closed.out.find("XClock · not open · Not open on the active desktop\n"),
+    EXPECT_NE(closed.out.find("XClock · " + std::string(cli::outcomeWords(EntryOutcome::notOpen)) +
+                              " · " + OutcomeText::notOpenOnDesktop + "\n"),
               std::string::npos)
         << closed.out;
 
-    session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
+    // Without a terminal the choice is listed, with the first run's result.
+    const auto second =
+        session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
     const Outcome ambiguous = orvale({"restore", "Work"});
     EXPECT_EQ(ambiguous.status, cli::kChoiceNeeded) << ambiguous.err;
     EXPECT_TRUE(
         ambiguous.err.starts_with("“Work” needs a choice: 1 saved window needs a decision.\n"))
         << ambiguous.err;
+    // Both terminals are offered, numbered, each with where it is.
+    for (xcb_window_t window : {xterm.window, second.window}) {
+        const RectD frame = frameOf(window);
+        EXPECT_NE(ambiguous.err.find(". XTerm at " + std::to_string(std::lround(frame.x)) + ", " +
+                                     std::to_string(std::lround(frame.y)) + " · "),
+                  std::string::npos)
+            << ambiguous.err;
+    }
+    EXPECT_NE(ambiguous.out.find("XTerm · " +
+                                 std::string(cli::outcomeWords(EntryOutcome::needsSelection)) +
+                                 " · " + OutcomeText::chooseWindow + "\n"),
+              std::string::npos)
+        << ambiguous.out;
+
+    // The windows were saved on the right-hand monitor, which goes; openbox
+    // brings them onto the left one first.
+    const std::vector<xcb_window_t> open = {xterm.window, xlogo.window, second.window};
+    session->run({"xrandr", "--delmonitor", "right"});
+    ASSERT_TRUE(session->waitUntil([&] {
+        const auto now = geometries(open);
+        return std::all_of(now.begin(), now.end(),
+                           [](const auto& window) { return window.second.x < kOriginX; });
+    }));
+    const auto before = geometries(open);
+    const Outcome missing = orvale({"restore", "Work", "--json"});
+    EXPECT_EQ(missing.status, cli::kChoiceNeeded) << missing.err;
+    const auto json = nlohmann::json::parse(missing.out);
+    EXPECT_EQ(json["needsChoice"], "displays");
+    EXPECT_EQ(json["layoutName"], "Work");
+    EXPECT_EQ(json["missing"].size(), 1u);
+    ASSERT_EQ(json["available"].size(), 1u);
+    EXPECT_EQ(json["available"][0]["name"], "left");
+    EXPECT_EQ(geometries(open), before);
+}
+
+TEST_F(CommandLineEndToEndTest, BadInputIsRefusedInWordsAndChangesNothing) {
+    ASSERT_EQ(orvale({"save", "Über"}).status, cli::kSuccess);
+    for (const auto& [window, frame] : saved) shuffle(window);
+    const std::string layouts = orvale({"list"}).out;
+    const auto before = geometries();
+    // A name whose last character goes over the limit.
+    std::string tooLong;
+    for (std::size_t i = 0; i <= kLayoutNameMaxCharacters; ++i) tooLong += "é";
+
+    const std::filesystem::path blocked = folder / "blocked";
+    writeFile(blocked, "a file where the data folder would be");
+    const std::filesystem::path damaged = folder / "damaged";
+    const StorePaths damagedPaths = StorePaths::in(damaged / "Orvale");
+    std::filesystem::create_directories(damagedPaths.database.parent_path());
+    const std::string damagedBytes(4096, '\x5a');
+    writeFile(damagedPaths.database, damagedBytes);
+
+    struct Refusal {
+        std::vector<std::string> arguments;
+        int status;
+        std::string error;  // what standard error starts with
+        std::filesystem::path data;
+    };
+    const Refusal refusals[] = {
+        {{"save", ""}, cli::kUsageError, std::string(kEnterLayoutNameMessage) + "\n", data},
+        {{"save", tooLong}, cli::kUsageError, std::string(ModelText::nameTooLong) + "\n", data},
+        {{"save", "work"}, cli::kFailure, ModelText::nameAlreadyExists("work") + "\n", data},
+        {{"save", "über"}, cli::kFailure, ModelText::nameAlreadyExists("über") + "\n", data},
+        {{"restore", "Home"}, cli::kFailure, "No layout is named “Home”.\n", data},
+        {{"restore", "Work", "--replace"}, cli::kUsageError, "orvale: ", data},
+        {{"unsave", "Work"}, cli::kUsageError, "orvale: ", data},
+        {{"restore", "Work"},
+         cli::kFailure,
+         std::string(ModelText::storageUnavailableTitle) + "\n" + ModelText::checkFolderMessage +
+             "\n",
+         blocked},
+    };
+    for (const Refusal& refusal : refusals) {
+        const Outcome outcome = runOrvale(refusal.arguments, refusal.data, folder / "config");
+        EXPECT_EQ(outcome.status, refusal.status)
+            << refusal.arguments[0] << " " << refusal.arguments[1];
+        EXPECT_TRUE(outcome.err.starts_with(refusal.error)) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+    // A damaged database without a backup is kept aside, and the library
+    // starts empty.
+    const Outcome fresh = runOrvale({"restore", "Work"}, damaged, folder / "config");
+    EXPECT_EQ(fresh.status, cli::kFailure);
+    EXPECT_TRUE(fresh.err.starts_with("Starting with a clean slate\n")) << fresh.err;
+    EXPECT_TRUE(fresh.err.ends_with("\nNo layout is named “Work”.\n")) << fresh.err;
+    int kept = 0;
+    for (const auto& file :
+         std::filesystem::directory_iterator(damagedPaths.database.parent_path())) {
+        if (file.path().filename().string().starts_with("Orvale.corrupt-")) {
+            EXPECT_EQ(readFile(file.path()), damagedBytes);
+            ++kept;
+        }
+    }
+    EXPECT_EQ(kept, 1);
+    EXPECT_EQ(orvale({"list"}).out, layouts);
+    EXPECT_EQ(geometries(), before);
+
+    // Without a window manager nothing is saved or moved. The windows lose
+    // their frames as it goes.
+    session->stopWindowManager();
+    const auto unmanaged = geometries();
+    for (const auto& arguments : {std::vector<std::string>{"save", "Home"}, {"restore", "Work"}}) {
+        const Outcome outcome = orvale(arguments);
+        EXPECT_EQ(outcome.status, cli::kFailure) << arguments[0];
+        EXPECT_TRUE(
+            outcome.err.starts_with(std::string(ModelText::windowManagerNeededTitle) + "\n"))
+            << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+    EXPECT_EQ(orvale({"list"}).out, layouts);
+    EXPECT_EQ(geometries(), unmanaged);
+}
+
+// Reads what the terminal shows until `done` holds for it or the program
+// ends; false when neither happens in time.
+bool readUntil(int terminal, std::string& shown, const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!done()) {
+        if (!awaitReadable(terminal, deadline)) return false;
+        char buffer[4096];
+        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
+        // The end of the program reads as an error on the terminal's side.
+        if (count <= 0) return true;
+        shown.append(buffer, std::size_t(count));
+    }
+    return true;
+}
+
+// The program on the other side of a terminal, stopped if a test ends first.
+struct Running {
+    pid_t pid;
+    ~Running() {
+        if (pid <= 0) return;
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+// The process environment with the data and configuration folders replaced.
+std::vector<std::string> environmentWith(const std::filesystem::path& data,
+                                         const std::filesystem::path& config) {
+    std::vector<std::string> variables = {"XDG_DATA_HOME=" + data.string(),
+                                          "XDG_CONFIG_HOME=" + config.string()};
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string_view text(*variable);
+        if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("XDG_CONFIG_HOME=")) {
+            variables.emplace_back(text);
+        }
+    }
+    return variables;
+}
+
+// The real program on a terminal: it asks which open xterm is the saved one,
+// and the one chosen by its number goes where the saved one was.
+TEST_F(CommandLineEndToEndTest, OnATerminalTheChosenWindowIsRestored) {
+    const auto second =
+        session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
+    const RectD secondFrame = frameOf(second.window);
+    // Everything the child needs is made before it is forked.
+    const std::vector<std::string> variables = environmentWith(data, folder / "config");
+    std::vector<char*> environment;
+    for (const std::string& variable : variables) {
+        environment.push_back(const_cast<char*>(variable.c_str()));
+    }
+    environment.push_back(nullptr);
+    char* const arguments[] = {const_cast<char*>("orvale"), const_cast<char*>("restore"),
+                               const_cast<char*>("Work"), nullptr};
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execve(ORVALE_BINARY, arguments, environment.data());
+        ::_exit(127);
+    }
+    Running running{pid};
+    const std::string prompt = "Choose 1–3: ";
+    std::string shown;
+    ASSERT_TRUE(
+        readUntil(terminal, shown, [&] { return shown.find(prompt) != std::string::npos; }));
+    ASSERT_NE(shown.find(prompt), std::string::npos) << shown;
+    // Each candidate by its title and position; the second xterm's number.
+    const std::string position = "at " + std::to_string(std::lround(secondFrame.x)) + ", " +
+                                 std::to_string(std::lround(secondFrame.y)) + " · ";
+    const auto at = shown.find(position);
+    ASSERT_NE(at, std::string::npos) << shown;
+    const auto line = shown.rfind('\n', at) + 1;
+    const std::string number = shown.substr(line, shown.find('.', line) - line);
+    ASSERT_TRUE(number == "  1" || number == "  2") << shown;
+    const std::string answer = number.substr(2) + "\n";
+    ASSERT_EQ(::write(terminal, answer.data(), answer.size()), ssize_t(answer.size()));
+    EXPECT_TRUE(readUntil(terminal, shown, [] { return false; })) << shown;
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    running.pid = -1;
+    ::close(terminal);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), cli::kSuccess) << shown;
+    EXPECT_NE(shown.find("XTerm · " + std::string(cli::outcomeWords(EntryOutcome::restored))),
+              std::string::npos)
+        << shown;
+    EXPECT_TRUE(
+        toolsFrame(second.window).isApproximatelyEqual(saved[xterm.window], kAtTargetTolerance))
+        << shown;
 }
 
 }  // namespace

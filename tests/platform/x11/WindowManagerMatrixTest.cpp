@@ -124,28 +124,11 @@ TEST_P(WindowManagerMatrixTest, aSavedLayoutIsPutBackAndEveryResultSaysWhereTheW
     for (const Client& client : kClients) {
         windows[client.name] = session->startClient(client.command, client.name).window;
     }
-    const auto desktop = X11Desktop::open(session->display().c_str());
-    ASSERT_TRUE(desktop);
-    SystemClock clock;
-    WindowService service(desktop->accessibility(), desktop->windowServer(), desktop->workspace(),
-                          clock);
-    const auto displays = DisplayService(desktop->screens()).currentDisplays();
-    ASSERT_EQ(displays.size(), 1u);
-    const RectD visible = displays.front().visibleFrame;
-
-    // A window manager may still be arranging the windows it was just given;
-    // a capture during that sees frames that do not agree, and is tried
-    // again after its next event.
-    CapturePreview preview;
-    ASSERT_TRUE(session->waitUntil([&] {
-        try {
-            preview = service.capture(displays, {});
-        } catch (const CaptureError&) {
-            return false;
-        }
-        return preview.entries.size() == std::size(kClients);
-    })) << preview.entries.size()
-        << " windows captured";
+    testing::ReadDesktop desktop(*session);
+    ASSERT_EQ(desktop.displays.size(), 1u);
+    const RectD visible = desktop.displays.front().visibleFrame;
+    const CapturePreview preview = desktop.settledCapture(*session, std::size(kClients));
+    ASSERT_EQ(preview.entries.size(), std::size(kClients)) << "windows captured";
     std::map<Uuid, const Client*> clientOf;
     std::map<Uuid, RectD> targets;
     std::vector<WindowEntry> entries = preview.entries;
@@ -175,9 +158,9 @@ TEST_P(WindowManagerMatrixTest, aSavedLayoutIsPutBackAndEveryResultSaysWhereTheW
         if (!manager.isTiled(client)) shuffle(client.shuffle, windows[client.name]);
     }
 
-    RestoreService restorer(service, clock);
-    const RestoreResult result =
-        restorer.restore(testing::capturedLayout(preview, entries, clock), displays, {}, {});
+    RestoreService restorer(desktop.service, desktop.clock);
+    const RestoreResult result = restorer.restore(
+        testing::capturedLayout(preview, entries, desktop.clock), desktop.displays, {}, {});
     ASSERT_EQ(result.entries.size(), std::size(kClients));
     for (const EntryResult& entry : result.entries) {
         const Client& client = *clientOf.at(entry.entryID);
