@@ -90,10 +90,10 @@ void AppModel::persist(const std::function<void()>& write) {
 }
 
 void AppModel::setSelectedLayoutID(const std::optional<Uuid>& id) {
-    if (selectedLayoutID_ != id) {
-        selectedLayoutID_ = id;
-        notify(Property::selectedLayoutID);
-    }
+    // The stored value is the one read at start, so only a change needs writing.
+    if (selectedLayoutID_ == id) return;
+    selectedLayoutID_ = id;
+    notify(Property::selectedLayoutID);
     persist([&] { preferences_.setSelectedLayoutID(id); });
 }
 
