@@ -45,6 +45,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "BareMove.h"
 #include "BenchMain.h"
 #include "model/Clock.h"
 #include "platform/DisplayService.h"
@@ -93,25 +94,9 @@ struct Desk {
     // Moves every window 40 pixels right and down of where it was saved, as
     // the floor does: one request, then the window manager's answer.
     void moveAway() {
-        x11::X11Connection& connection = session->connection();
         for (std::size_t i = 0; i < windows.size(); ++i) {
-            connection.dropPendingEvents();
-            const RectD& saved = savedFrames[i];
-            xcb_ewmh_request_moveresize_window(
-                &connection.ewmh(), connection.screenNumber(), windows[i], XCB_GRAVITY_NORTH_WEST,
-                XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
-                static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(XCB_EWMH_MOVERESIZE_WINDOW_X |
-                                                                    XCB_EWMH_MOVERESIZE_WINDOW_Y),
-                static_cast<std::uint32_t>(saved.x + 40), static_cast<std::uint32_t>(saved.y + 40),
-                0, 0);
-            const bool answered = connection.waitForEvent(
-                [&](const xcb_generic_event_t& event) {
-                    return (event.response_type & 0x7F) == XCB_CONFIGURE_NOTIFY &&
-                           reinterpret_cast<const xcb_configure_notify_event_t&>(event).window ==
-                               windows[i];
-                },
-                std::chrono::steady_clock::now() + std::chrono::seconds(5));
-            if (!answered) throw std::runtime_error("no ConfigureNotify");
+            moveBare(session->connection(), windows[i], savedFrames[i].x + 40,
+                     savedFrames[i].y + 40);
         }
     }
 

@@ -11,11 +11,16 @@ BUILD_PACKAGES=(
   libxkbcommon-x11-dev libglib2.0-dev qt6-base-dev
 )
 
+# What scripts/run needs on top when there is no X display to show Orvale
+# on: a private X server, a window manager, a few windows and the X tools
+# that move them and read where they are.
+DEMO_PACKAGES=(xvfb openbox xterm x11-apps x11-utils wmctrl)
+
 # What building and running the tests and benchmarks needs on top.
 TEST_PACKAGES=(
-  libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xserver-xorg-core xserver-xorg-video-dummy openbox icewm fluxbox xfwm4 metacity i3
-  xterm x11-apps x11-utils x11-xserver-utils zenity gtk-3-examples wmctrl xdotool python3
+  libgtest-dev libgmock-dev libbenchmark-dev "${DEMO_PACKAGES[@]}"
+  xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3
+  x11-xserver-utils zenity gtk-3-examples xdotool python3
   qt6-qpa-plugins dbus-daemon
 )
 

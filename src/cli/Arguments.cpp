@@ -133,8 +133,10 @@ const CommandInfo& info(CommandName name) {
 
 std::string usageLine(const CommandInfo& info) {
     std::string line = "Usage: orvale " + std::string(info.spelling);
-    for (std::string_view operand : info.operands) line += " " + std::string(operand);
-    for (const Option& option : info.options) line += " [" + std::string(option.flag) + "]";
+    // Appended piece by piece: GCC 12 at -O3 misreads `"…" + std::string(…)`
+    // as an overlapping copy (-Wrestrict) and the release build fails.
+    for (std::string_view operand : info.operands) line.append(" ").append(operand);
+    for (const Option& option : info.options) line.append(" [").append(option.flag).append("]");
     return line + "\n";
 }
 
@@ -236,7 +238,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
     if (command.operands.size() != info->operands.size()) {
         std::string expected;
         for (std::string_view operand : info->operands) {
-            expected += (expected.empty() ? "" : " ") + std::string(operand);
+            if (!expected.empty()) expected += ' ';
+            expected += operand;
         }
         const std::string message =
             info->operands.empty() ? "“" + std::string(info->spelling) + "” takes no arguments."
