@@ -107,10 +107,7 @@ void FileDefaultsStore::set(std::string_view key, DefaultsValue value) {
             }
         },
         value);
-    // A restore selects its layout again each time; the file already says so.
-    nlohmann::json& entry = document_[std::string(key)];
-    if (entry == stored && !unsaved_) return;
-    entry = std::move(stored);
+    document_[std::string(key)] = std::move(stored);
     write();
 }
 
@@ -121,15 +118,13 @@ void FileDefaultsStore::remove(std::string_view key) {
     write();
 }
 
-void FileDefaultsStore::write() {
+void FileDefaultsStore::write() const {
     // Invalid UTF-8 in a text is replaced rather than failing the whole write.
     const std::string contents =
         document_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     try {
-        unsaved_ = true;
         fileSystem_->createDirectories(path_.parent_path());
         writeDurably(*fileSystem_, contents, path_, /*folderFlushMustSucceed=*/true);
-        unsaved_ = false;
     } catch (const FileSystemError& error) {
         fail(path_, error);
     }

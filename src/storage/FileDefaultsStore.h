@@ -26,10 +26,8 @@ class PreferencesError : public std::runtime_error {
 // unreadable file reads as empty and is left untouched until a value changes.
 // Every change rewrites the file atomically: a temporary file beside it,
 // flushed to disk, renamed over it, and the folder flushed (writeDurably,
-// shared with the layout store); setting a value the file already holds
-// writes nothing. A change that cannot be written still holds for the rest of
-// the session; the error says it was not saved, and the next set writes the
-// file again whatever its value.
+// shared with the layout store). A change that cannot be written still holds
+// for the rest of the session; the error says it was not saved.
 class FileDefaultsStore final : public DefaultsStore {
   public:
     explicit FileDefaultsStore(std::filesystem::path path,
@@ -46,13 +44,11 @@ class FileDefaultsStore final : public DefaultsStore {
     void remove(std::string_view key) override;
 
   private:
-    void write();
+    void write() const;
 
     std::filesystem::path path_;
     std::shared_ptr<FileSystem> fileSystem_;
     nlohmann::json document_ = nlohmann::json::object();
-    // The last write failed, so the file may not hold what document_ does.
-    bool unsaved_ = false;
 };
 
 }  // namespace orvale

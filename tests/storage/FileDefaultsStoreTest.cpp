@@ -109,22 +109,5 @@ TEST_F(FileDefaultsStoreTest, AFailedWriteIsReportedAndLeavesNoTemporary) {
     }
 }
 
-// Setting what the file already holds writes nothing, unless the last write
-// failed: then the file may hold something older, and is written again.
-TEST_F(FileDefaultsStoreTest, AnUnchangedValueIsWrittenOnlyAfterAFailedWrite) {
-    auto files = std::make_shared<FaultInjectingFileSystem>();
-    FileDefaultsStore store(path, files);
-    store.set("selectedLayoutID", std::string("A"));
-    const int written = files->changes();
-    store.set("selectedLayoutID", std::string("A"));
-    EXPECT_EQ(files->changes(), written);
-
-    files->fail(Op::rename);
-    EXPECT_THROW(store.set("selectedLayoutID", std::string("B")), PreferencesError);
-    files->clear();
-    store.set("selectedLayoutID", std::string("B"));
-    EXPECT_EQ(FileDefaultsStore(path).value("selectedLayoutID"), DefaultsValue(std::string("B")));
-}
-
 }  // namespace
 }  // namespace orvale
