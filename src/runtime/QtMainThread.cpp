@@ -1,22 +1,57 @@
 #include "runtime/QtMainThread.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 #include <QObject>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <system_error>
 
 namespace orvale {
 
-QtMainThread::QtMainThread() : context_(std::make_unique<QObject>()) {}
+QtMainThread::QtMainThread()
+    : context_(std::make_unique<QObject>()), wake_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
+    if (wake_ < 0) throw std::system_error(errno, std::generic_category(), "eventfd");
+    notifier_ = std::make_unique<QSocketNotifier>(wake_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, context_.get(), [this] {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto read = ::read(wake_, &count, sizeof count);
+        runWaiting();
+    });
+}
 
-QtMainThread::~QtMainThread() = default;
+QtMainThread::~QtMainThread() {
+    notifier_.reset();
+    ::close(wake_);
+}
 
 void QtMainThread::post(std::function<void()> task) {
-    QMetaObject::invokeMethod(context_.get(), std::move(task), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(mutex_);
+        tasks_.push_back(std::move(task));
+    }
+    const std::uint64_t one = 1;
+    // Only a counter at its maximum refuses a write, and then a wake-up is
+    // pending already.
+    [[maybe_unused]] const auto written = ::write(wake_, &one, sizeof one);
+}
+
+void QtMainThread::runWaiting() {
+    std::deque<std::function<void()>> waiting;
+    {
+        std::lock_guard lock(mutex_);
+        waiting.swap(tasks_);
+    }
+    // Tasks they post wait for the next wake-up.
+    for (auto& task : waiting) task();
 }
 
 TaskHandle QtMainThread::postAfter(Clock::Duration delay, std::function<void()> task) {
@@ -34,7 +69,7 @@ TaskHandle QtMainThread::postAfter(Clock::Duration delay, std::function<void()> 
     if (QThread::currentThread() == context_->thread()) {
         start();
     } else {
-        QMetaObject::invokeMethod(context_.get(), std::move(start), Qt::QueuedConnection);
+        post(std::move(start));
     }
     return handle;
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "app/MainThread.h"
 
 class QObject;
+class QSocketNotifier;
 
 namespace orvale {
 
@@ -30,9 +33,20 @@ class QtMainThread final : public MainThread {
     TaskHandle postAfter(Clock::Duration delay, std::function<void()> task) override;
 
   private:
-    // Lives on the application's thread; Qt delivers queued calls and timers
-    // aimed at it there, and drops them when it goes.
+    // Runs the tasks waiting when it starts, oldest first.
+    void runWaiting();
+
+    // Lives on the application's thread; Qt delivers timers aimed at it there,
+    // and drops them when it goes.
     std::unique_ptr<QObject> context_;
+    // Tasks cross threads through this queue and an eventfd the event loop
+    // watches, not through Qt's own event queue, whose locking
+    // ThreadSanitizer cannot follow; nothing of Qt is touched off the main
+    // thread.
+    std::mutex mutex_;
+    std::deque<std::function<void()>> tasks_;
+    int wake_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
 };
 
 }  // namespace orvale
