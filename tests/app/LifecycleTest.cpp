@@ -65,13 +65,13 @@ TEST_F(LifecycleTest, ALockedSessionAtLaunchPausesUntilUnlocked) {
     start();
     EXPECT_FALSE(model->sessionEligible());
     session.setReading(SessionReading{false, true, true});
-    session.emit(SystemEvent::screenUnlocked);
+    session.deliver(SystemEvent::screenUnlocked);
     settle();
     EXPECT_TRUE(model->sessionEligible());
 
     // A session that cannot be read counts as inactive.
     session.setReading(std::nullopt);
-    session.emit(SystemEvent::activated);
+    session.deliver(SystemEvent::activated);
     settle();
     EXPECT_FALSE(model->sessionEligible());
 }
@@ -90,14 +90,14 @@ TEST_F(LifecycleTest, SleepAndLockSignalsHoldUntilTheirWakeSignal) {
     };
     for (const auto& [away, back] : pairs) {
         SCOPED_TRACE(static_cast<int>(away));
-        session.emit(away);
+        session.deliver(away);
         settle();
         EXPECT_FALSE(model->sessionEligible());
-        session.emit(SystemEvent::activated);
-        session.emit(SystemEvent::displaysChanged);
+        session.deliver(SystemEvent::activated);
+        session.deliver(SystemEvent::displaysChanged);
         settle();
         EXPECT_FALSE(model->sessionEligible());
-        session.emit(back);
+        session.deliver(back);
         settle();
         EXPECT_TRUE(model->sessionEligible());
     }
@@ -108,7 +108,7 @@ TEST_F(LifecycleTest, ADisplayChangeDuringACaptureDoesNotStopIt) {
     openWindow("Notes");
     std::optional<bool> captured;
     model->beginSave([&](bool pending) { captured = pending; });
-    session.emit(SystemEvent::displaysChanged);
+    session.deliver(SystemEvent::displaysChanged);
     mainThread.runReady();
     EXPECT_EQ(model->busy(), OperationKind::capturing);
     settle();
@@ -121,12 +121,12 @@ TEST_F(LifecycleTest, ALostWindowManagerIsNoticedWhenTheProgramIsActivated) {
     start();
     EXPECT_TRUE(model->permissionTrusted());
     desktop.setTrusted(false);
-    session.emit(SystemEvent::activated);
+    session.deliver(SystemEvent::activated);
     settle();
     EXPECT_FALSE(model->permissionTrusted());
     EXPECT_FALSE(model->canCapture());
     desktop.setTrusted(true);
-    session.emit(SystemEvent::displaysChanged);
+    session.deliver(SystemEvent::displaysChanged);
     settle();
     EXPECT_TRUE(model->permissionTrusted());
 }

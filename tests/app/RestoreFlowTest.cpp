@@ -138,7 +138,7 @@ TEST_F(RestoreFlowTest, ADisplayChangeOrTheUserStopsARunningRestore) {
     ASSERT_EQ(model->busy(), OperationKind::restoring);
     model->cancelRestore();
     model->restoreLayout(id);  // refused while one runs
-    session.emit(SystemEvent::displaysChanged);
+    session.deliver(SystemEvent::displaysChanged);
     settle();
     ASSERT_TRUE(model->lastResult());
     EXPECT_TRUE(model->lastResult()->wasCancelled);

@@ -13,18 +13,18 @@ namespace orvale {
 // A login session and a source of system events scripted by tests. The
 // session starts unlocked, on the console, with the login done.
 //
-// Threads: every member may be called from any thread. `emit` calls the
+// Threads: every member may be called from any thread. `deliver` calls the
 // handlers on the calling thread, in the order they subscribed, before it
 // returns. Dropping a subscription waits for a delivery in progress on another
 // thread; a handler may read or set the session and subscribe, but must not
-// drop a subscription, nor emit. Subscriptions must not outlive the session.
+// drop a subscription, nor deliver. Subscriptions must not outlive the session.
 class SimulatedSession final : public LoginSession, public SystemEvents {
   public:
     // Nothing: the session cannot be read.
     void setReading(std::optional<SessionReading> reading);
     std::optional<SessionReading> current() override;
 
-    void emit(SystemEvent event) { subscribers_.deliver(event); }
+    void deliver(SystemEvent event) { subscribers_.deliver(event); }
     std::unique_ptr<Subscription> subscribe(Handler handler) override {
         return subscribers_.subscribe(std::move(handler));
     }

@@ -9,17 +9,17 @@
 namespace orvale {
 namespace {
 
-TEST(SimulatedSessionTest, emitReachesEveryLiveSubscriberAndNoDroppedOne) {
+TEST(SimulatedSessionTest, aDeliveryReachesEveryLiveSubscriberAndNoDroppedOne) {
     SimulatedSession session;
     std::vector<std::pair<int, SystemEvent>> received;
     auto first = session.subscribe([&](SystemEvent e) { received.emplace_back(1, e); });
     auto second = session.subscribe([&](SystemEvent e) { received.emplace_back(2, e); });
     EXPECT_EQ(session.liveSubscriptions(), 2u);
 
-    session.emit(SystemEvent::displaysChanged);
+    session.deliver(SystemEvent::displaysChanged);
     first.reset();
     EXPECT_EQ(session.liveSubscriptions(), 1u);
-    session.emit(SystemEvent::screenLocked);
+    session.deliver(SystemEvent::screenLocked);
 
     const std::vector<std::pair<int, SystemEvent>> expected = {
         {1, SystemEvent::displaysChanged},
@@ -40,7 +40,7 @@ TEST(SimulatedSessionTest, droppingASubscriptionWaitsForADeliveryOnAnotherThread
         release.wait();
         finished = true;
     });
-    std::thread emitter([&] { session.emit(SystemEvent::applicationTerminated); });
+    std::thread emitter([&] { session.deliver(SystemEvent::applicationTerminated); });
     started.wait();
     std::thread dropper([&] {
         subscription.reset();
