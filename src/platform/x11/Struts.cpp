@@ -1,6 +1,7 @@
 #include "platform/x11/Struts.h"
 
 #include <algorithm>
+#include <set>
 
 #include "platform/x11/Property.h"
 
@@ -28,6 +29,7 @@ Strut strutOf(const std::vector<std::uint32_t>& partial, const std::vector<std::
 }
 
 struct WindowRequests {
+    xcb_window_t window;
     xcb_get_window_attributes_cookie_t attributes;
     xcb_get_property_cookie_t state, partial, plain;
     xcb_query_tree_cookie_t tree;
@@ -39,6 +41,35 @@ std::vector<xcb_window_t> childrenOf(const ReplyOr<xcb_query_tree_reply_t>& tree
     return {first, first + xcb_query_tree_children_length(tree.reply.get())};
 }
 
+// The managed clients and every window between them and the root (their
+// frames): the only windows under a frame worth looking into, since the rest
+// of a frame is the window manager's decoration, which never holds a client.
+// Nothing when the list or a parent cannot be read by `deadline`.
+std::optional<std::set<xcb_window_t>> clientsAndFrames(X11Connection& connection,
+                                                       Instant deadline) {
+    xcb_connection_t* c = connection.raw();
+    const auto list = connection.reply<xcb_get_property_reply_t>(
+        requestProperty(c, connection.root(), connection.ewmh()._NET_CLIENT_LIST), deadline);
+    if (list.error == AXErrorCode::cannotComplete) return std::nullopt;
+    const std::vector<std::uint32_t> clients = values32(list);
+    std::set<xcb_window_t> windows(clients.begin(), clients.end());
+    std::vector<xcb_window_t> level(clients.begin(), clients.end());
+    while (!level.empty() && windows.size() < kMostWindows) {
+        std::vector<xcb_query_tree_cookie_t> trees;
+        for (xcb_window_t window : level) trees.push_back(xcb_query_tree(c, window));
+        std::vector<xcb_window_t> parents;
+        for (const auto& cookie : trees) {
+            const auto tree = connection.reply<xcb_query_tree_reply_t>(cookie, deadline);
+            if (tree.error == AXErrorCode::cannotComplete) return std::nullopt;
+            // A client gone meanwhile has nothing to frame.
+            if (!tree || tree->parent == connection.root() || tree->parent == XCB_NONE) continue;
+            if (windows.insert(tree->parent).second) parents.push_back(tree->parent);
+        }
+        level = std::move(parents);
+    }
+    return windows;
+}
+
 }  // namespace
 
 std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant deadline) {
@@ -46,6 +77,8 @@ std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant 
     const auto top =
         connection.reply<xcb_query_tree_reply_t>(xcb_query_tree(c, connection.root()), deadline);
     if (!top) return std::nullopt;
+    const auto framed = clientsAndFrames(connection, deadline);
+    if (!framed) return std::nullopt;
     std::vector<Strut> struts;
     std::vector<xcb_window_t> level = childrenOf(top);
     std::size_t seen = 0;
@@ -56,6 +89,7 @@ std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant 
         requests.reserve(level.size());
         for (xcb_window_t window : level) {
             requests.push_back({
+                .window = window,
                 .attributes = xcb_get_window_attributes(c, window),
                 .state = requestProperty(c, window, connection.wmStateAtom()),
                 .partial = requestProperty(c, window, connection.ewmh()._NET_WM_STRUT_PARTIAL),
@@ -84,10 +118,13 @@ std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant 
             if (Strut strut = strutOf(values32(partial), values32(plain)); !strut.empty()) {
                 struts.push_back(std::move(strut));
             }
-            // A client's own children are the application's business.
+            // A client's own children are the application's business; a
+            // frame's only window worth a look is the one holding its client.
             if (!state || state->type == XCB_NONE) {
-                const auto children = childrenOf(tree);
-                next.insert(next.end(), children.begin(), children.end());
+                const bool frame = framed->contains(request.window);
+                for (xcb_window_t child : childrenOf(tree)) {
+                    if (!frame || framed->contains(child)) next.push_back(child);
+                }
             }
         }
         if (timedOut) return std::nullopt;

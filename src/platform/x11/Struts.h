@@ -16,7 +16,9 @@ using Strut = std::vector<std::uint32_t>;
 // whatever the window manager draws itself, such as its own panel, which is
 // not in the managed list. Top-level windows are found as ICCCM says: below
 // each child of the root, down to the first window that has WM_STATE, one
-// round trip per level. A plain `_NET_WM_STRUT` is widened to whole edges.
+// round trip per level; inside the frame of a managed client only the way to
+// the client is followed, never the window manager's decorations. A plain
+// `_NET_WM_STRUT` is widened to whole edges.
 // Nothing when the windows cannot be read by `deadline`.
 std::optional<std::vector<Strut>> readStruts(X11Connection& connection, Instant deadline);
 
