@@ -23,18 +23,6 @@ struct Log {
     }
 };
 
-TEST(SerialExecutorTest, runsTasksInSubmissionOrderOnOneThreadOtherThanTheCaller) {
-    Log log;
-    {
-        SerialExecutor executor;
-        for (int i = 0; i < 100; ++i) executor.submit([&log, i] { log.add(i); });
-    }
-    ASSERT_EQ(log.order.size(), 100u);
-    for (int i = 0; i < 100; ++i) EXPECT_EQ(log.order[i], i);
-    EXPECT_NE(log.threads.front(), std::this_thread::get_id());
-    for (const auto& id : log.threads) EXPECT_EQ(id, log.threads.front());
-}
-
 // The first task holds the worker until a helper lets it go, which the
 // destructor, called at once, nearly always outruns: the later tasks are then
 // still queued when the executor is asked to stop. A follow-up submitted by a

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/ManualMainThread.h"
@@ -20,7 +19,7 @@ class CommandSessionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const RectD screen{0, 0, 1920, 1080};
-        display = desktop.plugDisplay({0, {5, 5, 5, 0}, "DP-1", screen, screen, 1, 0, 0, true});
+        desktop.plugDisplay({0, {5, 5, 5, 0}, "DP-1", screen, screen, 1, 0, 0, true});
         const auto displays = DisplayService(desktop).currentDisplays();
         SimulatedApplication app;
         app.bundleID = "xterm";
@@ -39,14 +38,14 @@ class CommandSessionTest : public ::testing::Test {
     }
 
     // Runs `restore Work` with `input` on a terminal (or none) to its end.
-    int restore(const std::string& input, bool interactive, bool json = false) {
+    int restore(const std::string& input, bool interactive) {
         std::istringstream in(input);
         AppModel model({mainThread, clock, executor, executor, executor, desktop, desktop, desktop,
                         desktop, none, none, defaults, presenter, quiet, quiet, paths,
                         [](const StorePaths& at) { return LayoutStore::open(at); }});
         std::optional<int> status;
         CommandSession session(model, mainThread,
-                               Command{CommandName::restore, {"work"}, false, json},
+                               Command{CommandName::restore, {"work"}, false, false},
                                {in, out, err, interactive}, [&](int result) { status = result; });
         while (!status && executor.runAll() + mainThread.runReady() > 0) {
         }
@@ -73,20 +72,8 @@ class CommandSessionTest : public ::testing::Test {
     NoOverlaysOrHotKeys quiet;
     testing::TemporaryFolder folder;
     StorePaths paths = StorePaths::in(folder / "Orvale");
-    std::uint32_t display = 0;
     std::vector<AXElement> windows;
 };
-
-TEST_F(CommandSessionTest, WithoutATerminalTheWindowChoiceIsListedAndTheStatusIsThree) {
-    moveWindowsAway();
-    EXPECT_EQ(restore("", false), kChoiceNeeded);
-    EXPECT_EQ(out.str(),
-              "XTerm · needs a choice · Choose a matching window.\n"
-              "XTerm · needs a choice · Choose a matching window.\n2 need selection\n");
-    EXPECT_TRUE(err.str().starts_with("“Work” needs a choice: 2 saved windows need a decision.\n"))
-        << err.str();
-    EXPECT_EQ(desktop.window(windows[0]).frame.y, 300);
-}
 
 TEST_F(CommandSessionTest, OnATerminalTheChosenWindowsArePutBackInOneResult) {
     moveWindowsAway();
@@ -105,18 +92,6 @@ TEST_F(CommandSessionTest, OnATerminalTheChosenWindowsArePutBackInOneResult) {
     moveWindowsAway();
     EXPECT_EQ(restore("1\n", true), kChoiceNeeded);
     EXPECT_TRUE(err.str().ends_with("No window was chosen.\n")) << err.str();
-}
-
-TEST_F(CommandSessionTest, AMissingDisplayIsReportedAsJSONWithoutATerminalAndNothingMoves) {
-    const RectD other{0, 0, 2560, 1440};
-    desktop.unplugDisplay(display);
-    desktop.plugDisplay({0, {6, 6, 6, 0}, "HDMI-1", other, other, 1, 0, 0, true});
-    const RectD before = desktop.window(windows[0]).frame;
-    EXPECT_EQ(restore("", false, true), kChoiceNeeded);
-    const auto object = nlohmann::json::parse(out.str());
-    EXPECT_EQ(object["needsChoice"], "displays");
-    EXPECT_EQ(object["available"][0]["name"], "HDMI-1");
-    EXPECT_EQ(desktop.window(windows[0]).frame, before);
 }
 
 }  // namespace

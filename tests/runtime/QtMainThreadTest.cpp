@@ -44,28 +44,6 @@ TEST_F(QtMainThreadTest, postsRunInOrderAndNeverInsideTheCallThatPostedThem) {
     for (int i = 0; i < 50; ++i) EXPECT_EQ(ran[i], i);
 }
 
-TEST_F(QtMainThreadTest, postsFromAWorkerThreadRunOnTheMainThreadInOrder) {
-    std::vector<int> ran;
-    std::vector<std::thread::id> threads;
-    std::thread worker([&] {
-        for (int i = 0; i < 50; ++i) {
-            mainThread_.post([&, i] {
-                ran.push_back(i);
-                threads.push_back(std::this_thread::get_id());
-            });
-        }
-        mainThread_.post(finish);
-    });
-    const bool finished = runUntilFinished();
-    worker.join();
-    ASSERT_TRUE(finished);
-    ASSERT_EQ(ran.size(), 50u);
-    for (int i = 0; i < 50; ++i) EXPECT_EQ(ran[i], i);
-    for (const auto& id : threads) EXPECT_EQ(id, std::this_thread::get_id());
-}
-
-// From the main thread and from a worker: the cancelled task, due first, never
-// runs; the other runs on the main thread, not before its delay has passed.
 TEST_F(QtMainThreadTest, delayedTasksWaitTheirDelayAndCancelledOnesNeverRun) {
     for (const bool fromWorker : {false, true}) {
         SCOPED_TRACE(fromWorker ? "posted from a worker" : "posted from the main thread");
