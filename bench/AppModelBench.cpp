@@ -106,24 +106,35 @@ struct Bench {
 double engineMicroseconds = 0;
 double modelMicroseconds = 0;
 
-void BM_EngineRestore(benchmark::State& state) {
-    Bench bench;
-    WindowService windowService(bench.desktop, bench.desktop, bench.desktop, bench.clock);
-    RestoreService service(windowService, bench.clock);
-    const auto displays = DisplayService(bench.desktop).currentDisplays();
+// Times `restore` over the benchmark's rounds, each from the same shuffled
+// windows; answers microseconds per window. `restore` answers whether every
+// window was put back.
+template <typename Restore>
+double timePerWindow(benchmark::State& state, Bench& bench, Restore restore) {
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
         bench.putWindowsBack();
         state.ResumeTiming();
         const auto begin = std::chrono::steady_clock::now();
-        const RestoreResult result = service.restore(bench.layout, displays, {}, RestoreOptions{});
+        const bool restored = restore();
         total += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin)
                      .count();
-        if (result.exactCount != kWindows) state.SkipWithError("not every window was restored");
+        if (!restored) state.SkipWithError("not every window was restored");
     }
-    engineMicroseconds = total / (static_cast<double>(state.iterations()) * kWindows);
-    state.counters["us_per_window"] = engineMicroseconds;
+    const double perWindow = total / (static_cast<double>(state.iterations()) * kWindows);
+    state.counters["us_per_window"] = perWindow;
+    return perWindow;
+}
+
+void BM_EngineRestore(benchmark::State& state) {
+    Bench bench;
+    WindowService windowService(bench.desktop, bench.desktop, bench.desktop, bench.clock);
+    RestoreService service(windowService, bench.clock);
+    const auto displays = DisplayService(bench.desktop).currentDisplays();
+    engineMicroseconds = timePerWindow(state, bench, [&] {
+        return service.restore(bench.layout, displays, {}, RestoreOptions{}).exactCount == kWindows;
+    });
 }
 BENCHMARK(BM_EngineRestore)->Unit(benchmark::kMillisecond);
 
@@ -131,22 +142,11 @@ void BM_ModelRestore(benchmark::State& state) {
     Bench bench;
     AppModel model(bench.dependencies());
     bench.settle();
-    double total = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        bench.putWindowsBack();
-        state.ResumeTiming();
-        const auto begin = std::chrono::steady_clock::now();
+    modelMicroseconds = timePerWindow(state, bench, [&] {
         model.restoreLayout(bench.layout.id);
         bench.settle();
-        total += std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - begin)
-                     .count();
-        if (!model.lastResult() || model.lastResult()->exactCount != kWindows) {
-            state.SkipWithError("not every window was restored");
-        }
-    }
-    modelMicroseconds = total / (static_cast<double>(state.iterations()) * kWindows);
-    state.counters["us_per_window"] = modelMicroseconds;
+        return model.lastResult() && model.lastResult()->exactCount == kWindows;
+    });
 }
 BENCHMARK(BM_ModelRestore)->Unit(benchmark::kMillisecond);
 
