@@ -115,6 +115,23 @@ const std::vector<CommandInfo>& commands() {
          "List the windows a layout would be saved from.",
          "",
          true},
+        {CommandName::undo,
+         "undo",
+         {},
+         {},
+         "Put the windows back where they were before the last restore.",
+         "The last restore is remembered by the running Orvale (see “orvale daemon”),\n"
+         "whether it came from the command line, a shortcut or the automation.\n",
+         true},
+        {CommandName::status, "status", {}, {}, "Say what the running Orvale is doing.", "", false},
+        {CommandName::daemon,
+         "daemon",
+         {},
+         {},
+         "Run Orvale in the background: shortcuts, automation and undo.",
+         "Only one runs per login session; the other commands talk to it while it\n"
+         "runs. “orvale” without a command starts it too when a display is set.\n",
+         true},
     };
     return table;
 }
@@ -182,9 +199,10 @@ const std::string& generalUsage() {
         text +=
             "  --help      Show this help; “orvale <command> --help” shows a command's.\n"
             "\n"
-            "Undoing a restore from the command line comes with the resident program in a\n"
-            "later release: each command runs in a process of its own, and the undo of a\n"
-            "restore lives only as long as the process that restored.\n"
+            "While Orvale runs in the background (“orvale daemon”, or “orvale” on a\n"
+            "desktop), every command is carried out by it, so that restores from here,\n"
+            "from shortcuts and from the automation share one undo. Otherwise each\n"
+            "command runs on its own.\n"
             "\n"
             "Exit status: 0 done (for restore: the run ended, whatever became of each\n"
             "window), 1 an error, 2 a usage error, 3 a choice is needed.\n";
@@ -199,6 +217,35 @@ bool needsWindows(CommandName name) {
 
 const char* spelling(CommandName name) {
     return info(name).spelling.data();
+}
+
+CommandWords words(CommandName name) {
+    const CommandInfo& command = info(name);
+    CommandWords result{command.spelling, command.operands, {}};
+    for (const Option& option : command.options) result.options.push_back(option.flag);
+    return result;
+}
+
+std::vector<CommandName> allCommands() {
+    std::vector<CommandName> names;
+    for (const CommandInfo& command : commands()) names.push_back(command.name);
+    return names;
+}
+
+namespace {
+
+bool Command::*optionField(CommandName name, std::string_view flag) {
+    for (const Option& option : info(name).options) {
+        if (option.flag == flag) return option.field;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+bool optionSet(const Command& command, std::string_view flag) {
+    const auto field = optionField(command.name, flag);
+    return field && command.*field;
 }
 
 ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
@@ -235,7 +282,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
             command.operands.push_back(*argument);
         }
     }
-    if (command.operands.size() != info->operands.size()) {
+    const std::size_t operandCount = info->operands.size();
+    if (command.operands.size() != operandCount) {
         std::string expected;
         for (std::string_view operand : info->operands) {
             if (!expected.empty()) expected += ' ';
@@ -243,7 +291,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
         }
         const std::string message =
             info->operands.empty() ? "“" + std::string(info->spelling) + "” takes no arguments."
-            : command.operands.size() < info->operands.size()
+            : command.operands.size() < operandCount
                 ? "“" + std::string(info->spelling) + "” needs " + expected + "."
                 : "too many arguments for “" + std::string(info->spelling) + "”.";
         return usageError(message, usage);

@@ -20,6 +20,9 @@ enum class CommandName {
     backup,
     displays,
     windows,
+    undo,
+    status,
+    daemon,
 };
 
 // One command line, checked: the command, its operands in the order its usage
@@ -56,5 +59,18 @@ bool needsWindows(CommandName name);
 
 // The command's name as typed ("delete" for remove).
 const char* spelling(CommandName name);
+
+// How a command is written: its name, the words its usage gives its operands
+// ("NAME") and its options' flags ("--json"), in the usage's order.
+struct CommandWords {
+    std::string_view spelling;
+    std::vector<std::string_view> operands;
+    std::vector<std::string_view> options;
+};
+CommandWords words(CommandName name);
+// Every command, in the order the overview lists them.
+std::vector<CommandName> allCommands();
+// Whether the command's option `flag` is set in `command`.
+bool optionSet(const Command& command, std::string_view flag);
 
 }  // namespace orvale::cli

@@ -1,14 +1,45 @@
 #include "cli/Cli.h"
 
+#include <QCoreApplication>
+
 #include "cli/Arguments.h"
+#include "cli/BusClient.h"
 #include "cli/DisplayCommands.h"
 #include "cli/ModelHost.h"
+#include "cli/Resident.h"
 
 namespace orvale::cli {
+namespace {
+
+constexpr char kNotRunning[] =
+    "Orvale is not running in the background. Start it with “orvale daemon”, or run “orvale” "
+    "on your desktop.\n";
+
+// What a command that only the running program can carry out says without
+// it.
+std::optional<int> withoutResident(CommandName name, std::ostream& err) {
+    switch (name) {
+        case CommandName::undo:
+            err << "There is no restore to undo: only a running Orvale remembers the last "
+                   "restore.\n"
+                << kNotRunning;
+            return kFailure;
+        case CommandName::status:
+            err << kNotRunning;
+            return kFailure;
+        default:
+            return std::nullopt;
+    }
+}
+
+}  // namespace
 
 int run(const std::vector<std::string>& arguments, Terminal terminal,
         const EnvironmentLookup& environment) {
-    const ParsedArguments parsed = parseArguments(arguments);
+    // On a desktop, “orvale” alone starts the program.
+    const ParsedArguments parsed = parseArguments(arguments.empty() && environment("DISPLAY")
+                                                      ? std::vector<std::string>{"daemon"}
+                                                      : arguments);
     if (parsed.help) {
         terminal.out << *parsed.help;
         return kSuccess;
@@ -17,14 +48,18 @@ int run(const std::vector<std::string>& arguments, Terminal terminal,
         terminal.err << *parsed.error;
         return kUsageError;
     }
-    switch (parsed.command->name) {
-        case CommandName::displays:
-            return runDisplays(terminal.out, terminal.err);
-        case CommandName::windows:
-            return runWindows(terminal.out, terminal.err);
-        default:
-            return runThroughModel(*parsed.command, terminal, environment);
-    }
+    const Command& command = *parsed.command;
+    if (command.name == CommandName::displays) return runDisplays(terminal.out, terminal.err);
+    if (command.name == CommandName::windows) return runWindows(terminal.out, terminal.err);
+
+    int argc = 1;
+    char name[] = "orvale";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    if (command.name == CommandName::daemon) return runResident(terminal, environment);
+    if (const auto status = runInResident(command, terminal, environment)) return *status;
+    if (const auto status = withoutResident(command.name, terminal.err)) return *status;
+    return runThroughModel(command, terminal, environment);
 }
 
 }  // namespace orvale::cli

@@ -1,7 +1,9 @@
 #include "cli/CommandSession.h"
 
+#include "app/ModelTexts.h"
 #include "cli/Conversation.h"
 #include "cli/LayoutOutput.h"
+#include "cli/ModelState.h"
 #include "cli/RestoreOutput.h"
 #include "model/LayoutName.h"
 
@@ -17,13 +19,18 @@ void printNotice(const StorageNotice& notice, std::ostream& out) {
 }  // namespace
 
 CommandSession::CommandSession(AppModel& model, MainThread& mainThread, Command command,
-                               Terminal terminal, std::function<void(int)> finished)
+                               Terminal terminal, std::function<void(int)> finished,
+                               bool modelReady)
     : model_(model),
       mainThread_(mainThread),
       command_(std::move(command)),
       terminal_(terminal),
       finished_(std::move(finished)) {
     observation_ = model_.observe([this](AppModel::Property property) { changed(property); });
+    if (modelReady) {
+        started_ = true;
+        later([this] { start(); });
+    }
 }
 
 CommandSession::~CommandSession() {
@@ -165,8 +172,16 @@ void CommandSession::start() {
         case CommandName::restore:
             restore();
             return;
+        case CommandName::undo:
+            undo();
+            return;
+        case CommandName::status:
+            printStatus(model_, out);
+            finish(kSuccess);
+            return;
         case CommandName::displays:
         case CommandName::windows:
+        case CommandName::daemon:
             break;
     }
     fail(std::string("orvale: “") + spelling(command_.name) + "” does not use saved layouts.");
@@ -213,12 +228,27 @@ void CommandSession::save() {
 void CommandSession::restore() {
     const Layout* layout = named(command_.operands[0]);
     if (!layout) return;
+    resultBefore_ = model_.lastResult();
     model_.restoreLayout(layout->id);
     awaitRestore(true);
 }
 
+void CommandSession::undo() {
+    if (!model_.undoInfo()) {
+        fail("There is no restore to undo.");
+        return;
+    }
+    if (!model_.canUndo()) {
+        fail(model_.busy() ? ModelText::waitForOperation : ModelText::windowManagerNeeded);
+        return;
+    }
+    resultBefore_ = model_.lastResult();
+    model_.undoLastRestore();
+    awaitRestore(false);
+}
+
 void CommandSession::awaitRestore(bool promptAllowed) {
-    if (model_.busy() == OperationKind::restoring) {
+    if (model_.busy() == OperationKind::restoring || model_.busy() == OperationKind::undoing) {
         running_ = true;
     } else if (promptAllowed && model_.missingDisplayPrompt()) {
         chooseDisplays();
@@ -230,7 +260,7 @@ void CommandSession::awaitRestore(bool promptAllowed) {
 }
 
 void CommandSession::restoreEnded() {
-    if (!model_.lastResult()) {
+    if (!model_.lastResult() || model_.lastResult() == resultBefore_) {
         fail("orvale: the restore ended without a result.");
         return;
     }
@@ -265,25 +295,34 @@ void CommandSession::chooseDisplays() {
         finish(kChoiceNeeded);
         return;
     }
-    const auto choices = askDisplays(prompt, terminal_.in, conversation());
-    if (!choices) {
-        model_.cancelMissingDisplays();
-        terminal_.err << "No display was chosen; nothing was restored.\n";
-        finish(kChoiceNeeded);
-        return;
-    }
-    model_.confirmMissingDisplays(*choices);
-    awaitRestore(false);
+    askDisplays(prompt, terminal_.in, conversation(),
+                [this, alive = alive_](std::optional<DisplayChoices> choices) {
+                    if (!*alive || done_) return;
+                    if (!choices) {
+                        model_.cancelMissingDisplays();
+                        terminal_.err << "No display was chosen; nothing was restored.\n";
+                        finish(kChoiceNeeded);
+                        return;
+                    }
+                    model_.confirmMissingDisplays(*choices);
+                    awaitRestore(false);
+                });
 }
 
 void CommandSession::chooseWindows() {
     const ResolutionRequest request = *model_.resolutionRequest();
-    std::optional<WindowChoices> choices;
     if (terminal_.interactive) {
-        choices = askWindows(request, terminal_.in, conversation());
-    } else if (!command_.json) {
-        listWindowChoice(request, terminal_.err);
+        askWindows(request, terminal_.in, conversation(),
+                   [this, alive = alive_](std::optional<WindowChoices> choices) {
+                       if (*alive && !done_) windowsChosen(choices);
+                   });
+        return;
     }
+    if (!command_.json) listWindowChoice(request, terminal_.err);
+    windowsChosen(std::nullopt);
+}
+
+void CommandSession::windowsChosen(const std::optional<WindowChoices>& choices) {
     if (!choices) {
         model_.cancelResolution();
         printRestore(*firstRun_);

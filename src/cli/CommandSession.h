@@ -1,13 +1,14 @@
 #pragma once
 
 #include <functional>
-#include <istream>
 #include <memory>
 #include <optional>
 #include <ostream>
 
 #include "app/AppModel.h"
 #include "cli/Arguments.h"
+#include "cli/Conversation.h"
+#include "cli/LineReader.h"
 
 namespace orvale::cli {
 
@@ -19,7 +20,7 @@ inline constexpr int kChoiceNeeded = 3;
 
 // Where a command talks to its user.
 struct Terminal {
-    std::istream& in;
+    LineReader& in;
     std::ostream& out;
     std::ostream& err;
     // Someone can answer questions on `in`.
@@ -32,13 +33,16 @@ struct Terminal {
 // choice is needed, prints the outcome and reports the exit status.
 //
 // Threads: main thread only, like the model. Construct it right after the
-// model, before the main thread runs the bootstrap. `finished` is called once,
-// on the main thread; the session does nothing afterwards. Both the model and
-// the session must outlive the main thread's last task.
+// model, before the main thread runs the bootstrap, or once that has ended. `finished` is called
+// once, on the main thread; the session does nothing afterwards. Both the model and the session
+// must outlive the main thread's last task.
 class CommandSession {
   public:
+    // With `modelReady` the model's bootstrap is over and the command starts
+    // at once (on the main thread, after this returns); otherwise it starts
+    // when the bootstrap the model is about to run has ended.
     CommandSession(AppModel& model, MainThread& mainThread, Command command, Terminal terminal,
-                   std::function<void(int)> finished);
+                   std::function<void(int)> finished, bool modelReady = false);
     ~CommandSession();
     CommandSession(const CommandSession&) = delete;
     CommandSession& operator=(const CommandSession&) = delete;
@@ -59,11 +63,13 @@ class CommandSession {
     void save();
     void reset();
     void restore();
+    void undo();
     // After a call that may have started a run or opened the display prompt.
     void awaitRestore(bool promptAllowed);
     void restoreEnded();
     void chooseDisplays();
     void chooseWindows();
+    void windowsChosen(const std::optional<WindowChoices>& choices);
     void printRestore(const RestoreResult& result);
     std::ostream& conversation() { return command_.json ? terminal_.err : terminal_.out; }
 
@@ -81,6 +87,9 @@ class CommandSession {
     bool running_ = false;
     // The first run of a restore whose windows are being chosen.
     std::optional<RestoreResult> firstRun_;
+    // What was published before this command's run, so that a run that
+    // publishes nothing is not reported with an older result.
+    std::optional<RestoreResult> resultBefore_;
 };
 
 }  // namespace orvale::cli

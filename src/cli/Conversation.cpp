@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <memory>
 
 #include "app/ModelTexts.h"
 #include "platform/DisplayPlacement.h"
@@ -58,75 +59,123 @@ std::string needsDecision(std::size_t count) {
            (count == 1 ? " saved window needs a decision." : " saved windows need a decision.");
 }
 
-// A number from 1 to `count` read from one line, asking again until one is
-// given; nothing at the end of the input.
-std::optional<std::size_t> askNumber(std::size_t count, std::istream& in, std::ostream& out,
-                                     const char* refusal) {
-    for (;;) {
-        out << "Choose 1–" << count << ": " << std::flush;
-        std::string line;
-        if (!std::getline(in, line)) {
+// The number a line gives, when it is one from 1 to `count`.
+std::optional<std::size_t> choiceIn(const std::string& line, std::size_t count) {
+    const auto first = line.find_first_not_of(" \t\r");
+    const auto last = line.find_last_not_of(" \t\r");
+    if (first == std::string::npos) return std::nullopt;
+    std::size_t value = 0;
+    const char* begin = line.data() + first;
+    const char* end = line.data() + last + 1;
+    const auto [at, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || at != end || value < 1 || value > count) return std::nullopt;
+    return value;
+}
+
+using NumberReply = std::function<void(std::optional<std::size_t>)>;
+
+// Asks for a number from 1 to `count` until one is given; nothing at the end
+// of the input.
+void askNumber(std::size_t count, LineReader& in, std::ostream& out, const char* refusal,
+               NumberReply done) {
+    out << "Choose 1–" << count << ": " << std::flush;
+    in.readLine([count, &in, &out, refusal,
+                 done = std::move(done)](std::optional<std::string> line) mutable {
+        if (!line) {
             out << "\n";
-            return std::nullopt;
+            done(std::nullopt);
+        } else if (const auto value = choiceIn(*line, count)) {
+            done(value);
+        } else {
+            out << refusal << "\n";
+            askNumber(count, in, out, refusal, std::move(done));
         }
-        const auto first = line.find_first_not_of(" \t\r");
-        const auto last = line.find_last_not_of(" \t\r");
-        std::size_t value = 0;
-        if (first != std::string::npos) {
-            const char* begin = line.data() + first;
-            const char* end = line.data() + last + 1;
-            const auto [at, error] = std::from_chars(begin, end, value);
-            if (error == std::errc() && at == end && value >= 1 && value <= count) return value;
-        }
-        out << refusal << "\n";
+    });
+}
+
+struct DisplayQuestions {
+    MissingDisplayPrompt prompt;
+    LineReader& in;
+    std::ostream& out;
+    std::function<void(std::optional<DisplayChoices>)> done;
+    DisplayChoices choices;
+};
+
+// Asks where the windows of the missing display at `index` go, then the next.
+void askDisplay(std::shared_ptr<DisplayQuestions> questions, std::size_t index) {
+    const MissingDisplayPrompt& prompt = questions->prompt;
+    if (index == prompt.missing.size()) {
+        questions->out
+            << "This choice applies to this restore only. The saved layout stays unchanged.\n";
+        return questions->done(std::move(questions->choices));
     }
+    offerDisplays(prompt.missing[index], prompt, questions->out);
+    askNumber(prompt.available.size(), questions->in, questions->out, "Choose a connected display.",
+              [questions, index](std::optional<std::size_t> chosen) {
+                  if (!chosen) return questions->done(std::nullopt);
+                  const MissingDisplayPrompt& prompt = questions->prompt;
+                  questions->choices[prompt.missing[index].savedDisplayKey] =
+                      prompt.available[*chosen - 1].id();
+                  askDisplay(questions, index + 1);
+              });
+}
+
+struct WindowQuestions {
+    ResolutionRequest request;
+    LineReader& in;
+    std::ostream& out;
+    std::function<void(std::optional<WindowChoices>)> done;
+    WindowChoices choices;
+};
+
+// Asks which window the ambiguous entry at `index` is, then the next; the
+// options are offered once per entry and asked again after a refusal.
+void askWindow(std::shared_ptr<WindowQuestions> questions, std::size_t index, bool offer) {
+    const ResolutionRequest& request = questions->request;
+    if (index == request.ambiguous.size()) return questions->done(std::move(questions->choices));
+    const AmbiguousEntry& entry = request.ambiguous[index];
+    if (offer) offerWindows(entry, request, questions->out);
+    const std::size_t count = entry.numberedCandidates().size();
+    askNumber(count + 1, questions->in, questions->out, "Choose one of the numbers offered.",
+              [questions, index, count](std::optional<std::size_t> chosen) {
+                  if (!chosen) return questions->done(std::nullopt);
+                  const AmbiguousEntry& entry = questions->request.ambiguous[index];
+                  WindowChoices& choices = questions->choices;
+                  if (*chosen == count + 1) {
+                      choices.skipped.insert(entry.entryID);
+                      return askWindow(questions, index + 1, true);
+                  }
+                  const WindowReferencePtr window =
+                      entry.numberedCandidates()[*chosen - 1].reference;
+                  const bool taken = std::any_of(
+                      choices.chosen.begin(), choices.chosen.end(),
+                      [&](const auto& choice) { return choice.second->id == window->id; });
+                  if (taken) {
+                      questions->out << "This window is already chosen for another saved window.\n";
+                      return askWindow(questions, index, false);
+                  }
+                  choices.chosen[entry.entryID] = window;
+                  askWindow(questions, index + 1, true);
+              });
 }
 
 }  // namespace
 
-std::optional<std::map<std::string, std::string>> askDisplays(const MissingDisplayPrompt& prompt,
-                                                              std::istream& in, std::ostream& out) {
+void askDisplays(const MissingDisplayPrompt& prompt, LineReader& in, std::ostream& out,
+                 std::function<void(std::optional<DisplayChoices>)> done) {
     out << ModelText::missingDisplaysTitle << "\n"
         << "Choose where “" << prompt.layoutName << "” should restore.\n";
-    std::map<std::string, std::string> choices;
-    for (const MissingDisplay& missing : prompt.missing) {
-        offerDisplays(missing, prompt, out);
-        const auto chosen =
-            askNumber(prompt.available.size(), in, out, "Choose a connected display.");
-        if (!chosen) return std::nullopt;
-        choices[missing.savedDisplayKey] = prompt.available[*chosen - 1].id();
-    }
-    out << "This choice applies to this restore only. The saved layout stays unchanged.\n";
-    return choices;
+    askDisplay(
+        std::make_shared<DisplayQuestions>(DisplayQuestions{prompt, in, out, std::move(done), {}}),
+        0);
 }
 
-std::optional<WindowChoices> askWindows(const ResolutionRequest& request, std::istream& in,
-                                        std::ostream& out) {
+void askWindows(const ResolutionRequest& request, LineReader& in, std::ostream& out,
+                std::function<void(std::optional<WindowChoices>)> done) {
     out << "Restore needs a decision.\n" << needsDecision(request.ambiguous.size()) << "\n";
-    WindowChoices choices;
-    for (const AmbiguousEntry& entry : request.ambiguous) {
-        offerWindows(entry, request, out);
-        const auto candidates = entry.numberedCandidates();
-        for (;;) {
-            const auto chosen =
-                askNumber(candidates.size() + 1, in, out, "Choose one of the numbers offered.");
-            if (!chosen) return std::nullopt;
-            if (*chosen == candidates.size() + 1) {
-                choices.skipped.insert(entry.entryID);
-                break;
-            }
-            const WindowReferencePtr& window = candidates[*chosen - 1].reference;
-            const bool taken =
-                std::any_of(choices.chosen.begin(), choices.chosen.end(),
-                            [&](const auto& choice) { return choice.second->id == window->id; });
-            if (!taken) {
-                choices.chosen[entry.entryID] = window;
-                break;
-            }
-            out << "This window is already chosen for another saved window.\n";
-        }
-    }
-    return choices;
+    askWindow(
+        std::make_shared<WindowQuestions>(WindowQuestions{request, in, out, std::move(done), {}}),
+        0, true);
 }
 
 void listDisplayChoice(const MissingDisplayPrompt& prompt, std::ostream& out) {

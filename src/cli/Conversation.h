@@ -1,6 +1,6 @@
 #pragma once
 
-#include <istream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "app/ModelValues.h"
+#include "cli/LineReader.h"
 
 namespace orvale::cli {
 
@@ -17,11 +18,16 @@ namespace orvale::cli {
 // saved one that matched several. The options are numbered and offered in the
 // order the choose-a-display and choose-windows windows offer them. Input is
 // read a line at a time; a line that is not one of the numbers offered is
-// asked again. The end of the input cancels (nothing is answered).
+// asked again. The end of the input cancels: `done` gets nothing.
+//
+// Threads: main thread only. `done` is called once, perhaps before the call
+// returns. `in` and `out` must outlive the conversation; the prompt and the
+// request are copied.
 
 // Saved display key → connected display key, one for each missing display.
-std::optional<std::map<std::string, std::string>> askDisplays(const MissingDisplayPrompt& prompt,
-                                                              std::istream& in, std::ostream& out);
+using DisplayChoices = std::map<std::string, std::string>;
+void askDisplays(const MissingDisplayPrompt& prompt, LineReader& in, std::ostream& out,
+                 std::function<void(std::optional<DisplayChoices>)> done);
 
 struct WindowChoices {
     std::unordered_map<Uuid, WindowReferencePtr> chosen;
@@ -32,8 +38,8 @@ struct WindowChoices {
 
 // A window or "skip" for each ambiguous entry; a window already chosen for
 // another entry is refused and asked again.
-std::optional<WindowChoices> askWindows(const ResolutionRequest& request, std::istream& in,
-                                        std::ostream& out);
+void askWindows(const ResolutionRequest& request, LineReader& in, std::ostream& out,
+                std::function<void(std::optional<WindowChoices>)> done);
 
 // Without a terminal: what needs a choice, with the same numbered options.
 void listDisplayChoice(const MissingDisplayPrompt& prompt, std::ostream& out);

@@ -36,70 +36,94 @@ struct Desktop {
 
 }  // namespace
 
-int runThroughModel(const Command& command, Terminal terminal,
-                    const EnvironmentLookup& environment) {
+struct ModelHost::Parts {
+    Desktop desktop;
+    QtMainThread mainThread;
+    SystemClock clock;
+    std::unique_ptr<FileDefaultsStore> defaults;
+    NoOverlaysOrHotKeys quiet;
+    std::unique_ptr<SerialExecutor> store = std::make_unique<SerialExecutor>();
+    std::unique_ptr<SerialExecutor> windows = std::make_unique<SerialExecutor>();
+    std::unique_ptr<SerialExecutor> restores = std::make_unique<SerialExecutor>();
+    std::unique_ptr<AppModel> model;
+};
+
+std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& presenter,
+                                           std::ostream& err,
+                                           const EnvironmentLookup& environment) {
     const auto paths = StorePaths::forEnvironment(environment);
     const auto preferences = FileDefaultsStore::defaultPath(environment);
     if (!paths || !preferences) {
-        terminal.err << "No data folder or home folder is known; set XDG_DATA_HOME or HOME.\n";
-        return kFailure;
+        err << "No data folder or home folder is known; set XDG_DATA_HOME or HOME.\n";
+        return nullptr;
     }
-    Desktop desktop;
-    if (needsWindows(command.name)) {
-        desktop.x11 = openDesktop(terminal.err);
-        if (!desktop.x11) return kFailure;
+    auto parts = std::make_unique<Parts>();
+    Desktop& desktop = parts->desktop;
+    if (setup.windows) {
+        desktop.x11 = openDesktop(err);
+        if (!desktop.x11) return nullptr;
         desktop.events = x11::X11SystemEvents::open();
         if (!desktop.events) {
-            terminal.err << "orvale: the X display stopped answering.\n";
-            return kFailure;
+            err << "orvale: the X display stopped answering.\n";
+            return nullptr;
         }
     }
-
-    int argc = 1;
-    char name[] = "orvale";
-    char* argv[] = {name, nullptr};
-    QCoreApplication application(argc, argv);
-    QtMainThread mainThread;
-    SystemClock clock;
-    FileDefaultsStore defaults(*preferences);
-    TerminalPresenter presenter(terminal.err);
-    NoOverlaysOrHotKeys quiet;
-    auto store = std::make_unique<SerialExecutor>();
-    auto windows = std::make_unique<SerialExecutor>();
-    auto restores = std::make_unique<SerialExecutor>();
-    auto model = std::make_unique<AppModel>(AppModel::Dependencies{
-        .mainThread = mainThread,
-        .clock = clock,
-        .storeExecutor = *store,
-        .windowExecutor = *windows,
-        .restoreExecutor = *restores,
+    parts->defaults = std::make_unique<FileDefaultsStore>(*preferences);
+    parts->model = std::make_unique<AppModel>(AppModel::Dependencies{
+        .mainThread = parts->mainThread,
+        .clock = parts->clock,
+        .storeExecutor = *parts->store,
+        .windowExecutor = *parts->windows,
+        .restoreExecutor = *parts->restores,
         .accessibility = desktop.accessibility(),
         .windowServer = desktop.windowServer(),
         .workspace = desktop.workspace(),
         .screens = desktop.screens(),
         .session = desktop.session(),
         .systemEvents = desktop.systemEvents(),
-        .defaults = defaults,
+        .defaults = *parts->defaults,
         .presenter = presenter,
-        .overlays = quiet,
-        .hotKeys = quiet,
+        .overlays = parts->quiet,
+        .hotKeys = parts->quiet,
         .storePaths = *paths,
         .openStore = [](const StorePaths& at) { return LayoutStore::open(at); },
     });
+    return std::unique_ptr<ModelHost>(new ModelHost(std::move(parts)));
+}
+
+ModelHost::ModelHost(std::unique_ptr<Parts> parts) : parts_(std::move(parts)) {}
+
+ModelHost::~ModelHost() {
+    // The executors finish what they hold before the model goes; what they
+    // post back is dropped with the main thread.
+    parts_->store.reset();
+    parts_->windows.reset();
+    parts_->restores.reset();
+    parts_->model.reset();
+}
+
+AppModel& ModelHost::model() {
+    return *parts_->model;
+}
+
+MainThread& ModelHost::mainThread() {
+    return parts_->mainThread;
+}
+
+int runThroughModel(const Command& command, Terminal terminal,
+                    const EnvironmentLookup& environment) {
+    TerminalPresenter presenter(terminal.err);
+    auto host = ModelHost::open({.windows = needsWindows(command.name)}, presenter, terminal.err,
+                                environment);
+    if (!host) return kFailure;
     int status = kFailure;
-    auto session = std::make_unique<CommandSession>(*model, mainThread, command, terminal,
-                                                    [&status](int result) {
+    auto session = std::make_unique<CommandSession>(host->model(), host->mainThread(), command,
+                                                    terminal, [&status](int result) {
                                                         status = result;
                                                         QCoreApplication::exit(0);
                                                     });
     QCoreApplication::exec();
-    // The executors finish what they hold before the model goes; what they
-    // post back is dropped with the main thread.
     session.reset();
-    store.reset();
-    windows.reset();
-    restores.reset();
-    model.reset();
     return status;
 }
 

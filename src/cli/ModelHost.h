@@ -1,17 +1,55 @@
 #pragma once
 
+#include <memory>
+#include <ostream>
+
+#include "app/AppModel.h"
+#include "app/WindowPresenter.h"
 #include "cli/Arguments.h"
 #include "cli/CommandSession.h"
 #include "storage/XdgPaths.h"
 
 namespace orvale::cli {
 
-// Builds the program around one model for one command and runs the command to
-// its end: Qt's event loop as the main thread, a serial executor each for the
-// store, the windows and restores, the preferences file, and the X11 desktop
-// when the command reads or moves windows (commands that do not, run without
-// an X display). Answers the exit status. Blocks until the command is done;
-// call it on the process's main thread, once, with no QCoreApplication alive.
+// The program around one model: Qt's event loop as the main thread, a serial
+// executor each for the store, the windows and restores, the preferences
+// file, and the desktop's ports — the X11 desktop when windows are read or
+// moved, none otherwise (so that commands which never touch a window run
+// without an X display).
+//
+// Threads: the process's main thread, with a QCoreApplication alive for the
+// host's whole life. The model's bootstrap is posted when the host opens and
+// runs once the event loop does. Destroying the host waits for the executors'
+// tasks, then drops the model; what they posted back is not run.
+class ModelHost {
+  public:
+    struct Setup {
+        // Open the X display DISPLAY names.
+        bool windows = false;
+        // The resident program: hold the hot keys and follow the login session.
+        bool resident = false;
+    };
+
+    // Nothing, with the reason on `err`, when no data folder is known or the
+    // X display cannot be opened. `presenter` must outlive the host.
+    static std::unique_ptr<ModelHost> open(Setup setup, WindowPresenter& presenter,
+                                           std::ostream& err, const EnvironmentLookup& environment);
+    ~ModelHost();
+    ModelHost(const ModelHost&) = delete;
+    ModelHost& operator=(const ModelHost&) = delete;
+
+    AppModel& model();
+    MainThread& mainThread();
+
+  private:
+    struct Parts;
+    explicit ModelHost(std::unique_ptr<Parts> parts);
+    std::unique_ptr<Parts> parts_;
+};
+
+// Runs one command through a model of its own to its end and answers the
+// exit status. Blocks; a QCoreApplication must be alive and its event loop
+// not running.
 int runThroughModel(const Command& command, Terminal terminal,
                     const EnvironmentLookup& environment);
 

@@ -6,6 +6,7 @@
 
 int main(int argc, char** argv) {
     using namespace orvale::cli;
+    StreamLineReader in(std::cin);
     return run(std::vector<std::string>(argv + 1, argv + argc),
-               Terminal{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1});
+               Terminal{in, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1});
 }

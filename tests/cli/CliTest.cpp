@@ -50,7 +50,7 @@ TEST_F(CliTest, HelpGoesToTheOutputAndUsageErrorsChangeNothing) {
     EXPECT_TRUE(output({"--help"}).starts_with("Usage: orvale <command>"));
     EXPECT_TRUE(output({"restore", "--help"}).starts_with("Usage: orvale restore NAME [--json]"));
     for (const auto& arguments : std::vector<std::vector<std::string>>{
-             {}, {"frobnicate"}, {"list", "--yes"}, {"reset"}, {"save", " "}, {"undo"}}) {
+             {}, {"frobnicate"}, {"list", "--yes"}, {"reset"}, {"save", " "}, {"undo", "now"}}) {
         const Outcome outcome = runWith(arguments);
         EXPECT_EQ(outcome.status, kUsageError) << outcome.err;
         EXPECT_FALSE(outcome.err.empty());

@@ -39,7 +39,8 @@ class CommandSessionTest : public ::testing::Test {
 
     // Runs `restore Work` with `input` on a terminal (or none) to its end.
     int restore(const std::string& input, bool interactive) {
-        std::istringstream in(input);
+        std::istringstream lines(input);
+        StreamLineReader in(lines);
         AppModel model({mainThread, clock, executor, executor, executor, desktop, desktop, desktop,
                         desktop, none, none, defaults, presenter, quiet, quiet, paths,
                         [](const StorePaths& at) { return LayoutStore::open(at); }});

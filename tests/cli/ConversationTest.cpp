@@ -11,6 +11,18 @@ namespace {
 
 using namespace orvale::cli::testing;
 
+// The conversation's answer when the user types `input`: `ask(in, out, done)`
+// starts it.
+template <typename Answer, typename Ask>
+std::optional<Answer> answers(Ask ask, const std::string& input, std::ostream& out) {
+    std::istringstream lines(input);
+    StreamLineReader in(lines);
+    std::optional<std::optional<Answer>> answer;
+    ask(in, out, [&](std::optional<Answer> given) { answer = std::move(given); });
+    EXPECT_TRUE(answer) << "the conversation never answered";
+    return answer.value_or(std::nullopt);
+}
+
 MissingDisplayPrompt twoMissing() {
     return {Uuid::generate(),
             Uuid::generate(),
@@ -21,9 +33,10 @@ MissingDisplayPrompt twoMissing() {
 
 TEST(ConversationTest, DisplaysAreAskedOneByOneAndBadAnswersAreAskedAgain) {
     const MissingDisplayPrompt prompt = twoMissing();
-    std::istringstream in("\n3\nzwei\n 2 \n1x\n1\n");
     std::ostringstream out;
-    const auto choices = askDisplays(prompt, in, out);
+    const auto choices = answers<DisplayChoices>(
+        [&](auto& in, auto& out, auto done) { askDisplays(prompt, in, out, done); },
+        "\n3\nzwei\n 2 \n1x\n1\n", out);
     ASSERT_TRUE(choices);
     EXPECT_EQ(*choices, (std::map<std::string, std::string>{{"a-key", prompt.available[1].id()},
                                                             {"b-key", prompt.available[0].id()}}));
@@ -39,16 +52,18 @@ TEST(ConversationTest, DisplaysAreAskedOneByOneAndBadAnswersAreAskedAgain) {
                   again + ask +
                   "This choice applies to this restore only. The saved layout stays unchanged.\n");
 
-    std::istringstream ended("2\n");
     std::ostringstream ignored;
-    EXPECT_FALSE(askDisplays(prompt, ended, ignored));
+    EXPECT_FALSE(answers<DisplayChoices>(
+        [&](auto& in, auto& out, auto done) { askDisplays(prompt, in, out, done); }, "2\n",
+        ignored));
 }
 
 TEST(ConversationTest, WindowsAreChosenAmongNumberedCandidatesOrSkippedAndNeverTwice) {
     const TwoTerminals terminals;
-    std::istringstream in("5\n3\n3\n0\n4\n");
     std::ostringstream out;
-    const auto choices = askWindows(terminals.request, in, out);
+    const auto choices = answers<WindowChoices>(
+        [&](auto& in, auto& out, auto done) { askWindows(terminals.request, in, out, done); },
+        "5\n3\n3\n0\n4\n", out);
     ASSERT_TRUE(choices);
     EXPECT_EQ(choices->chosen, (std::unordered_map<Uuid, WindowReferencePtr>{
                                    {terminals.first.entryID, terminals.windows[2]}}));
@@ -65,9 +80,10 @@ TEST(ConversationTest, WindowsAreChosenAmongNumberedCandidatesOrSkippedAndNeverT
                              "This window is already chosen for another saved window.\n" + ask +
                              "Choose one of the numbers offered.\n" + ask);
 
-    std::istringstream ended("1\n");
     std::ostringstream ignored;
-    EXPECT_FALSE(askWindows(terminals.request, ended, ignored));
+    EXPECT_FALSE(answers<WindowChoices>(
+        [&](auto& in, auto& out, auto done) { askWindows(terminals.request, in, out, done); },
+        "1\n", ignored));
 }
 
 TEST(ConversationTest, WithoutATerminalTheChoiceIsListedWithTheSameOptions) {

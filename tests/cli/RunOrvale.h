@@ -21,7 +21,8 @@ struct Outcome {
 // (XDG_CONFIG_HOME) `config`; nothing else of the environment is seen.
 inline Outcome runOrvale(const std::vector<std::string>& arguments,
                          const std::filesystem::path& data, const std::filesystem::path& config) {
-    std::istringstream in;
+    std::istringstream input;
+    cli::StreamLineReader in(input);
     std::ostringstream out;
     std::ostringstream err;
     const int status = cli::run(arguments, {in, out, err, false},

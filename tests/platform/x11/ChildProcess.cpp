@@ -21,6 +21,24 @@ bool awaitReadable(int descriptor, std::chrono::steady_clock::time_point deadlin
     return left.count() > 0 && ::poll(&pending, 1, static_cast<int>(left.count())) > 0;
 }
 
+std::optional<std::string> startAndReadLine(const std::vector<std::string>& command,
+                                            const std::string& display,
+                                            std::unique_ptr<ChildProcess>& process) {
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    process = std::make_unique<ChildProcess>(command, display, pipe[1]);
+    ::close(pipe[1]);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    std::string line;
+    char next = 0;
+    while (awaitReadable(pipe[0], until) && ::read(pipe[0], &next, 1) == 1 && next != '\n') {
+        line += next;
+    }
+    ::close(pipe[0]);
+    if (next != '\n') return std::nullopt;
+    return line;
+}
+
 ChildProcess::ChildProcess(const std::vector<std::string>& arguments, const std::string& display,
                            int descriptor3) {
     // Everything the child needs is made before fork; after it, the child

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +33,12 @@ class ChildProcess {
     int pidfd_ = -1;
     bool reaped_ = false;
 };
+
+// Starts `command` with a pipe as its descriptor 3 and returns the first line
+// it writes there; nothing when it writes none within 30 seconds.
+std::optional<std::string> startAndReadLine(const std::vector<std::string>& command,
+                                            const std::string& display,
+                                            std::unique_ptr<ChildProcess>& process);
 
 // Whether `descriptor` has something to read (or its end) before `deadline`.
 bool awaitReadable(int descriptor, std::chrono::steady_clock::time_point deadline);

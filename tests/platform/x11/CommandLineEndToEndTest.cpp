@@ -14,7 +14,7 @@
 #include "cli/RestoreOutput.h"
 #include "cli/RunOrvale.h"
 #include "model/LayoutName.h"
-#include "platform/x11/ClientsFixture.h"
+#include "platform/x11/SavedLayoutFixture.h"
 #include "restore/FrameTolerances.h"
 #include "restore/OutcomeTexts.h"
 #include "storage/StorePaths.h"
@@ -25,57 +25,7 @@ extern char** environ;
 namespace orvale::testing {
 namespace {
 
-// The command line against a real X server and openbox, with the clients of
-// the fixture saved by `orvale save Work`.
-class CommandLineEndToEndTest : public ClientsFixture {
-  protected:
-    void SetUp() override {
-        ClientsFixture::SetUp();
-        ASSERT_TRUE(desktop);
-        ::setenv("DISPLAY", session->display().c_str(), 1);
-        // Saved only once openbox has settled every window.
-        ASSERT_TRUE(session->waitUntil([&] {
-            try {
-                return service->capture(displays(), {}).entries.size() == 3;
-            } catch (const CaptureError&) {
-                return false;
-            }
-        }));
-        const Outcome saving = orvale({"save", "Work"});
-        ASSERT_EQ(saving.status, cli::kSuccess) << saving.err;
-        for (xcb_window_t window : {xterm.window, xclock.window, xlogo.window}) {
-            saved[window] = frameOf(window);
-        }
-    }
-
-    Outcome orvale(const std::vector<std::string>& arguments) {
-        return runOrvale(arguments, data, folder / "config");
-    }
-
-    // Moves and grows the window with wmctrl, and waits until it has.
-    void shuffle(xcb_window_t window) {
-        const RectD was = toolsGeometry(*session, window);
-        const auto number = [](double value) { return std::to_string(int(value)); };
-        session->wmctrl(window, {"-e", "0," + number(was.x + 120) + "," + number(was.y + 60) + "," +
-                                           number(was.width + 40) + "," + number(was.height + 30)});
-        ASSERT_TRUE(session->waitUntil([&] { return toolsGeometry(*session, window) != was; }));
-    }
-
-    // Where the windows are, border and frame included; the fixture's when
-    // none are named.
-    std::map<xcb_window_t, RectD> geometries(std::vector<xcb_window_t> windows = {}) {
-        if (windows.empty()) {
-            for (const auto& [window, frame] : saved) windows.push_back(window);
-        }
-        std::map<xcb_window_t, RectD> now;
-        for (xcb_window_t window : windows) now[window] = toolsGeometry(*session, window);
-        return now;
-    }
-
-    TemporaryFolder folder;
-    std::filesystem::path data = folder / "data";
-    std::map<xcb_window_t, RectD> saved;
-};
+using CommandLineEndToEndTest = SavedLayoutFixture;
 
 TEST_F(CommandLineEndToEndTest, AClosedClientTwoTerminalsAndAMissingDisplayAreReported) {
     xclock.process->signal(SIGTERM);
@@ -208,67 +158,15 @@ TEST_F(CommandLineEndToEndTest, BadInputIsRefusedInWordsAndChangesNothing) {
     EXPECT_EQ(geometries(), unmanaged);
 }
 
-// Reads what the terminal shows until `done` holds for it or the program
-// ends; false when neither happens in time.
-bool readUntil(int terminal, std::string& shown, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (!awaitReadable(terminal, deadline)) return false;
-        char buffer[4096];
-        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
-        // The end of the program reads as an error on the terminal's side.
-        if (count <= 0) return true;
-        shown.append(buffer, std::size_t(count));
-    }
-    return true;
-}
-
-// The program on the other side of a terminal, stopped if a test ends first.
-struct Running {
-    pid_t pid;
-    ~Running() {
-        if (pid <= 0) return;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-};
-
-// The process environment with the data and configuration folders replaced.
-std::vector<std::string> environmentWith(const std::filesystem::path& data,
-                                         const std::filesystem::path& config) {
-    std::vector<std::string> variables = {"XDG_DATA_HOME=" + data.string(),
-                                          "XDG_CONFIG_HOME=" + config.string()};
-    for (char** variable = environ; *variable; ++variable) {
-        const std::string_view text(*variable);
-        if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("XDG_CONFIG_HOME=")) {
-            variables.emplace_back(text);
-        }
-    }
-    return variables;
-}
-
 // The real program on a terminal: it asks which open xterm is the saved one,
 // and the one chosen by its number goes where the saved one was.
 TEST_F(CommandLineEndToEndTest, OnATerminalTheChosenWindowIsRestored) {
     const auto second =
         session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
     const RectD secondFrame = frameOf(second.window);
-    // Everything the child needs is made before it is forked.
-    const std::vector<std::string> variables = environmentWith(data, folder / "config");
-    std::vector<char*> environment;
-    for (const std::string& variable : variables) {
-        environment.push_back(const_cast<char*>(variable.c_str()));
-    }
-    environment.push_back(nullptr);
-    char* const arguments[] = {const_cast<char*>("orvale"), const_cast<char*>("restore"),
-                               const_cast<char*>("Work"), nullptr};
     int terminal = -1;
-    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    const pid_t pid = restoreOnATerminal(data, folder / "config", terminal);
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::execve(ORVALE_BINARY, arguments, environment.data());
-        ::_exit(127);
-    }
     Running running{pid};
     const std::string prompt = "Choose 1–3: ";
     std::string shown;

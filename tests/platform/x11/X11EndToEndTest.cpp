@@ -124,7 +124,8 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     EXPECT_EQ(onScreen(dock).value().layer, 20);
 
     ::setenv("DISPLAY", session->display().c_str(), 1);
-    std::istringstream noInput;
+    std::istringstream noLines;
+    cli::StreamLineReader noInput(noLines);
     std::ostringstream out, err;
     ASSERT_EQ(cli::run({"displays"}, {noInput, out, err}), 0) << err.str();
     EXPECT_EQ(out.str(),

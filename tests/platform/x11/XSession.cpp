@@ -20,26 +20,6 @@ x11::Instant deadline() {
     return std::chrono::steady_clock::now() + kLimit;
 }
 
-// Starts `command` with a pipe as its descriptor 3 and returns the first line
-// it writes there; nothing when it writes none in time.
-std::optional<std::string> startAndReadLine(const std::vector<std::string>& command,
-                                            const std::string& display,
-                                            std::unique_ptr<ChildProcess>& process) {
-    int pipe[2];
-    if (::pipe2(pipe, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    process = std::make_unique<ChildProcess>(command, display, pipe[1]);
-    ::close(pipe[1]);
-    const auto until = deadline();
-    std::string line;
-    char next = 0;
-    while (awaitReadable(pipe[0], until) && ::read(pipe[0], &next, 1) == 1 && next != '\n') {
-        line += next;
-    }
-    ::close(pipe[0]);
-    if (next != '\n') return std::nullopt;
-    return line;
-}
-
 }  // namespace
 
 std::string nameOf(WindowManager manager) {

@@ -45,6 +45,8 @@ class XSession {
     // home folder of its own, and waits until it manages windows.
     void startWindowManager(WindowManager manager = WindowManager::openbox);
     void stopWindowManager() { windowManager_.reset(); }
+    // Sends `number` (SIGSTOP, SIGCONT, …) to the window manager.
+    void signalWindowManager(int number) { windowManager_->signal(number); }
     bool supports(const std::string& hint);
     ChildProcess& windowManager() { return *windowManager_; }
 

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/x11/SavedLayoutFixture.h"
+#include "restore/FrameTolerances.h"
+
+namespace orvale::testing {
+namespace {
+
+// The program running in the background of a session with openbox and a
+// private session bus, and commands run as processes of their own that it
+// carries out.
+class ResidentEndToEndTest : public SavedLayoutFixture {
+  protected:
+    void SetUp() override {
+        SavedLayoutFixture::SetUp();
+        if (HasFatalFailure()) return;
+        const auto address =
+            startAndReadLine({"env", "HOME=" + folder.path().string(), "dbus-daemon", "--session",
+                              "--nofork", "--print-address=3"},
+                             "", bus);
+        ASSERT_TRUE(address);
+        // Inherited by every program the test starts.
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", address->c_str(), 1);
+        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+    }
+
+    // Starts the program in the background and waits until it owns its name.
+    void startResident() {
+        resident = std::make_unique<ChildProcess>(std::vector<std::string>{ORVALE_BINARY, "daemon"},
+                                                  session->display());
+        const Outcome waited =
+            run({"gdbus", "wait", "--session", "--timeout", "30", "org.orvale.Orvale"});
+        ASSERT_EQ(waited.status, 0) << waited.err;
+    }
+
+    // Runs `orvale` with `arguments` to its end.
+    Outcome orvale(const std::vector<std::string>& arguments) {
+        std::vector<std::string> command{ORVALE_BINARY};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return run(command);
+    }
+
+    Outcome run(const std::vector<std::string>& command) {
+        const std::string out = (folder / "out").string();
+        const std::string err = (folder / "err").string();
+        std::vector<std::string> shell{"sh", "-c", "exec \"$@\" >" + out + " 2>" + err, "sh"};
+        shell.insert(shell.end(), command.begin(), command.end());
+        ChildProcess child(shell, session->display());
+        const auto status = child.waitForExit(std::chrono::seconds(60));
+        return {status.value_or(-1), contents(out), contents(err)};
+    }
+
+    // Asks again every 50 ms until `condition` holds, for at most 30 seconds.
+    static bool waitFor(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        return true;
+    }
+
+    static std::string contents(const std::string& path) {
+        std::ifstream file(path);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    // The windows of the layout moved away from where they were saved.
+    std::map<xcb_window_t, RectD> shuffled() {
+        for (const auto& [window, frame] : saved) shuffle(window);
+        return geometries();
+    }
+
+    bool at(const std::map<xcb_window_t, RectD>& frames) {
+        for (const auto& [window, frame] : frames) {
+            if (!toolsGeometry(*session, window).isApproximatelyEqual(frame, kAtTargetTolerance)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::unique_ptr<ChildProcess> bus;
+    std::unique_ptr<ChildProcess> resident;
+};
+
+TEST_F(ResidentEndToEndTest, CommandsFromOtherProcessesShareOneUndoAndASecondInstanceRefuses) {
+    const auto atSave = geometries();
+    ASSERT_NO_FATAL_FAILURE(startResident());
+    const Outcome second = orvale({"daemon"});
+    EXPECT_EQ(second.status, cli::kFailure);
+    EXPECT_EQ(second.err, "orvale: Orvale is already running (process " +
+                              std::to_string(resident->pid()) + ").\n");
+
+    const auto moved = shuffled();
+    const Outcome restored = orvale({"restore", "Work"});
+    ASSERT_EQ(restored.status, cli::kSuccess) << restored.err;
+    EXPECT_NE(restored.out.find("3 restored"), std::string::npos) << restored.out;
+    EXPECT_TRUE(at(atSave));
+    EXPECT_NE(orvale({"status"}).out.find("Undo: the restore of “Work” (3 windows)"),
+              std::string::npos);
+
+    const Outcome undone = orvale({"undo"});
+    ASSERT_EQ(undone.status, cli::kSuccess) << undone.err;
+    EXPECT_TRUE(at(moved)) << undone.out;
+    const Outcome again = orvale({"undo"});
+    EXPECT_EQ(again.status, cli::kFailure);
+    EXPECT_EQ(again.err, "There is no restore to undo.\n");
+
+    resident->signal(SIGTERM);
+    EXPECT_EQ(resident->waitForExit(std::chrono::seconds(30)), cli::kSuccess);
+    const Outcome alone = orvale({"undo"});
+    EXPECT_EQ(alone.status, cli::kFailure);
+    EXPECT_TRUE(alone.err.starts_with("There is no restore to undo: only a running Orvale"))
+        << alone.err;
+}
+
+// A question the program asks is answered on the terminal of the command
+// that asked for the restore.
+TEST_F(ResidentEndToEndTest, AChoiceIsAskedOnTheTerminalOfTheCommand) {
+    // Two xterms could each be the saved one.
+    [[maybe_unused]] const auto second =
+        session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
+    ASSERT_NO_FATAL_FAILURE(startResident());
+    int terminal = -1;
+    const pid_t pid = restoreOnATerminal(data, folder / "config", terminal);
+    ASSERT_GE(pid, 0);
+    Running running{pid};
+    std::string shown;
+    ASSERT_TRUE(readUntil(terminal, shown,
+                          [&] { return shown.find("Choose 1–3: ") != std::string::npos; }));
+    // The end of the input on the terminal cancels the question in the program.
+    ASSERT_EQ(::write(terminal, "\x04", 1), 1);
+    EXPECT_TRUE(readUntil(terminal, shown, [] { return false; })) << shown;
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    running.pid = -1;
+    ::close(terminal);
+    EXPECT_EQ(WEXITSTATUS(status), cli::kChoiceNeeded) << shown;
+    EXPECT_NE(shown.find("No window was chosen."), std::string::npos) << shown;
+    EXPECT_EQ(orvale({"status"}).out.substr(0, 5), "Idle\n");
+}
+
+// Killed in the middle of a restore, the program leaves the database whole,
+// and a new one restores from it.
+TEST_F(ResidentEndToEndTest, AProgramKilledMidRestoreLeavesTheDatabaseIntact) {
+    const auto atSave = geometries();
+    ASSERT_NO_FATAL_FAILURE(startResident());
+    shuffled();
+    const std::string listed = orvale({"list"}).out;
+    // With the window manager stopped, no move is ever confirmed, so the
+    // restore is still running when the program is killed.
+    session->signalWindowManager(SIGSTOP);
+    ChildProcess restoring({ORVALE_BINARY, "restore", "Work"}, session->display());
+    ASSERT_TRUE(waitFor([&] { return orvale({"status"}).out.starts_with("Busy: restoring"); }));
+    resident->signal(SIGKILL);
+    ASSERT_TRUE(resident->waitForExit(std::chrono::seconds(30)));
+    EXPECT_EQ(restoring.waitForExit(std::chrono::seconds(30)), cli::kFailure);
+    session->signalWindowManager(SIGCONT);
+
+    ASSERT_NO_FATAL_FAILURE(startResident());
+    const Outcome list = orvale({"list"});
+    EXPECT_EQ(list.out, listed) << list.err;
+    EXPECT_EQ(list.err, "");
+    const Outcome restored = orvale({"restore", "Work"});
+    ASSERT_EQ(restored.status, cli::kSuccess) << restored.err;
+    EXPECT_TRUE(at(atSave)) << restored.out;
+}
+
+}  // namespace
+}  // namespace orvale::testing
