@@ -12,9 +12,9 @@ BUILD_PACKAGES=(
 )
 
 # What scripts/run needs on top when there is no X display to show Orvale
-# on: a private X server, a window manager, a few windows and the X tools
-# that move them and read where they are.
-DEMO_PACKAGES=(xvfb openbox xterm x11-apps x11-utils wmctrl)
+# on: a private X server and session bus, a window manager, a few windows and
+# the X tools that move them and read where they are.
+DEMO_PACKAGES=(xvfb openbox xterm x11-apps x11-utils wmctrl dbus-daemon)
 
 # What building and running the tests and benchmarks needs on top.
 TEST_PACKAGES=(
