@@ -123,6 +123,15 @@ const std::vector<CommandInfo>& commands() {
          "The last restore is remembered by the running Orvale (see “orvale daemon”),\n"
          "whether it came from the command line, a shortcut or the automation.\n",
          true},
+        {CommandName::automation,
+         "automation",
+         {"on|off"},
+         {},
+         "Switch automatic restore on or off.",
+         "When it is on, the running Orvale restores the layout linked to the\n"
+         "connected displays by itself once they have changed and settled, and when\n"
+         "the computer wakes.\n",
+         false},
         {CommandName::status, "status", {}, {}, "Say what the running Orvale is doing.", "", false},
         {CommandName::daemon,
          "daemon",
@@ -300,6 +309,10 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
         return usageError(
             "“reset” deletes every saved layout, exclusion and setting; confirm with --yes.",
             usage);
+    }
+    if (info->name == CommandName::automation && command.operands[0] != "on" &&
+        command.operands[0] != "off") {
+        return usageError("“automation” takes on or off.", usage);
     }
     if (info->name == CommandName::save || info->name == CommandName::rename) {
         if (auto problem = nameProblem(command.operands.back())) {

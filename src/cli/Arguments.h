@@ -21,6 +21,7 @@ enum class CommandName {
     displays,
     windows,
     undo,
+    automation,
     status,
     daemon,
 };

@@ -175,6 +175,12 @@ void CommandSession::start() {
         case CommandName::undo:
             undo();
             return;
+        case CommandName::automation:
+            // A preference that cannot be written is raised, and printed.
+            model_.setAutomationEnabled(operands[0] == "on");
+            if (!alerted_) out << "Automatic restore is " << operands[0] << ".\n";
+            finish(alerted_ ? kFailure : kSuccess);
+            return;
         case CommandName::status:
             printStatus(model_, out);
             finish(kSuccess);

@@ -27,6 +27,8 @@ TEST(ArgumentsTest, EveryCommandTakesItsOperandsAndOptionsAndRefusesAnythingElse
         {{"exclude", "org.example.App"}, Command{CommandName::exclude, {"org.example.App"}}, ""},
         {{"list", "--json"}, Command{CommandName::list, {}, false, true}, ""},
         {{"reset", "--yes"}, Command{CommandName::reset, {}, false, false, true}, ""},
+        {{"automation", "off"}, Command{CommandName::automation, {"off"}}, ""},
+        {{"automation", "maybe"}, std::nullopt, "orvale: “automation” takes on or off."},
         {{"frobnicate"}, std::nullopt, "orvale: unknown command “frobnicate”.\n\nUsage: orvale <"},
         {{"--frob"}, std::nullopt, "orvale: unknown option “--frob”.\n\nUsage: orvale <"},
         {{"save", "Work", "--json"},
@@ -66,7 +68,7 @@ TEST(ArgumentsTest, HelpListsEveryCommandAndEachCommandHasItsOwn) {
     EXPECT_EQ(*general.help, generalUsage());
     for (const char* command :
          {"save", "restore", "show", "list", "rename", "delete", "exclusions", "exclude", "include",
-          "reset", "backup", "displays", "windows", "undo", "status", "daemon"}) {
+          "reset", "backup", "displays", "windows", "undo", "automation", "status", "daemon"}) {
         EXPECT_NE(general.help->find("\n  " + std::string(command) + " "), std::string::npos)
             << command;
         // Help wins over missing operands and a missing --yes.

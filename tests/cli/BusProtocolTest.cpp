@@ -20,7 +20,9 @@ TEST(BusProtocolTest, EveryCommandSurvivesItsMethodCall) {
         for (bool optionsSet : {false, true}) {
             Command command{name, {}, false, false, false};
             for (std::size_t i = 0; i < described.operands.size(); ++i) {
-                command.operands.push_back(i == 0 ? "--json" : "Super+Alt+" + std::to_string(i));
+                // An operand that reads like an option; “automation” takes on or off.
+                const std::string first = name == CommandName::automation ? "on" : "--json";
+                command.operands.push_back(i == 0 ? first : "Super+Alt+" + std::to_string(i));
             }
             for (std::string_view flag : described.options) {
                 if (optionsSet) command.*kOptionFields.at(flag) = true;
