@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <optional>
+
 #include "app/SerialExecutor.h"
 #include "cli/CommandLinePorts.h"
 #include "cli/DisplayCommands.h"
@@ -9,6 +11,7 @@
 #include "platform/x11/X11LoginSession.h"
 #include "platform/x11/X11SystemEvents.h"
 #include "runtime/QtMainThread.h"
+#include "runtime/SessionSources.h"
 #include "storage/FileDefaultsStore.h"
 
 namespace orvale::cli {
@@ -60,6 +63,11 @@ int runThroughModel(const Command& command, Terminal terminal,
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
     QtMainThread mainThread;
+    // A restore stops when the session locks or the machine goes to sleep.
+    // Without logind one command says nothing about it: what goes unnoticed
+    // then is the automation's business, not a terminal command's.
+    std::optional<SessionSources> sessions;
+    if (desktop.x11) sessions.emplace(desktop.x11Session, *desktop.events, nullptr);
     SystemClock clock;
     FileDefaultsStore defaults(*preferences);
     TerminalPresenter presenter(terminal.err);
@@ -77,8 +85,8 @@ int runThroughModel(const Command& command, Terminal terminal,
         .windowServer = desktop.windowServer(),
         .workspace = desktop.workspace(),
         .screens = desktop.screens(),
-        .session = desktop.session(),
-        .systemEvents = desktop.systemEvents(),
+        .session = sessions ? sessions->session() : desktop.session(),
+        .systemEvents = sessions ? sessions->systemEvents() : desktop.systemEvents(),
         .defaults = defaults,
         .presenter = presenter,
         .overlays = quiet,
