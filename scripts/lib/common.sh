@@ -21,7 +21,7 @@ TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev "${DEMO_PACKAGES[@]}"
   xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3
   x11-xserver-utils zenity gtk-3-examples xdotool python3
-  qt6-qpa-plugins dbus-daemon libglib2.0-bin
+  qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock
 )
 
 missing_packages() {

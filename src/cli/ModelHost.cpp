@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include <optional>
+
 #include "app/SerialExecutor.h"
 #include "cli/CommandLinePorts.h"
 #include "cli/DisplayCommands.h"
@@ -9,6 +11,7 @@
 #include "platform/x11/X11LoginSession.h"
 #include "platform/x11/X11SystemEvents.h"
 #include "runtime/QtMainThread.h"
+#include "runtime/SessionSources.h"
 #include "storage/FileDefaultsStore.h"
 
 namespace orvale::cli {
@@ -38,6 +41,7 @@ struct Desktop {
 
 struct ModelHost::Parts {
     Desktop desktop;
+    std::optional<SessionSources> sessions;
     QtMainThread mainThread;
     SystemClock clock;
     std::unique_ptr<FileDefaultsStore> defaults;
@@ -68,6 +72,14 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
             return nullptr;
         }
     }
+    // A restore stops when the session locks or the machine goes to sleep.
+    // Without logind a one-off command says nothing about it (what goes
+    // unnoticed then is the automation's business); the resident program
+    // says why once.
+    if (desktop.x11) {
+        parts->sessions.emplace(desktop.x11Session, *desktop.events,
+                                setup.resident ? &err : nullptr);
+    }
     parts->defaults = std::make_unique<FileDefaultsStore>(*preferences);
     parts->model = std::make_unique<AppModel>(AppModel::Dependencies{
         .mainThread = parts->mainThread,
@@ -79,8 +91,8 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         .windowServer = desktop.windowServer(),
         .workspace = desktop.workspace(),
         .screens = desktop.screens(),
-        .session = desktop.session(),
-        .systemEvents = desktop.systemEvents(),
+        .session = parts->sessions ? parts->sessions->session() : desktop.session(),
+        .systemEvents = parts->sessions ? parts->sessions->systemEvents() : desktop.systemEvents(),
         .defaults = *parts->defaults,
         .presenter = presenter,
         .overlays = parts->quiet,
