@@ -8,7 +8,7 @@ BUILD_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
   libxcb1-dev libxau-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
-  libxkbcommon-x11-dev libglib2.0-dev qt6-base-dev
+  libxkbcommon-dev libxkbcommon-x11-dev libglib2.0-dev qt6-base-dev
 )
 
 # What scripts/run needs on top when there is no X display to show Orvale
@@ -20,7 +20,7 @@ DEMO_PACKAGES=(xvfb openbox xterm x11-apps x11-utils wmctrl dbus-daemon)
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev "${DEMO_PACKAGES[@]}"
   xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3
-  x11-xserver-utils zenity gtk-3-examples xdotool python3
+  x11-xserver-utils x11-xkb-utils xkb-data zenity gtk-3-examples xdotool python3
   qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock
 )
 

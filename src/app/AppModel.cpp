@@ -13,7 +13,8 @@ AppModel::AppModel(Dependencies dependencies)
       storePaths_(deps_.storePaths),
       windowService_(deps_.accessibility, deps_.windowServer, deps_.workspace, deps_.clock),
       restoreService_(windowService_, deps_.clock),
-      displayService_(deps_.screens) {
+      displayService_(deps_.screens),
+      shortcuts_(deps_.hotKeys, deps_.mainThread, deps_.keyLabels) {
     selectedLayoutID_ = preferences_.selectedLayoutID();
     automationEnabled_ = preferences_.automationEnabled();
     restoreFlashEnabled_ = preferences_.restoreFlashEnabled();
@@ -24,23 +25,16 @@ AppModel::AppModel(Dependencies dependencies)
     permissionTrusted_ = windowService_.hasPermission();
     updateSessionEligibility();
 
-    deps_.hotKeys.setHandlers({
-        .triggered =
-            [this, alive = alive_](HotKeyTarget target) {
-                if (*alive) handleShortcut(target);
-            },
-        .recording =
-            [this, alive = alive_](bool started) {
-                if (!*alive) return;
-                if (started) {
-                    deps_.hotKeys.unregisterAll();
-                } else {
-                    configureShortcuts();
-                }
-            },
-    });
+    shortcuts_.setTrigger([this](const ShortcutTarget& target) { handleShortcut(target); });
     observeSystemEvents();
     configureShortcuts();
+    recorders_.setStateHandler([this](bool started) {
+        if (started) {
+            shortcuts_.unregisterAll();
+        } else {
+            configureShortcuts();
+        }
+    });
     deps_.mainThread.post([this, alive = alive_] {
         if (*alive) bootstrap();
     });
@@ -49,7 +43,8 @@ AppModel::AppModel(Dependencies dependencies)
 AppModel::~AppModel() {
     *alive_ = false;
     systemEvents_.reset();
-    deps_.hotKeys.setHandlers({});
+    recorders_.setStateHandler({});
+    shortcuts_.setTrigger({});
 }
 
 AppModel::Observation AppModel::observe(Observer observer) {
@@ -274,14 +269,14 @@ void AppModel::republishUndoInfo() {
 }
 
 void AppModel::configureShortcuts() {
-    if (deps_.hotKeys.isRecording()) {
-        deps_.hotKeys.unregisterAll();
+    if (recorders_.isRecording()) {
+        shortcuts_.unregisterAll();
         return;
     }
-    const HotKeyRegistration registration =
-        deps_.hotKeys.apply(globalShortcut_, perLayoutShortcuts(), std::nullopt);
-    publish(activeGlobalShortcut_, registration.activeGlobal, Property::activeGlobalShortcut);
-    publish(shortcutsError_, registration.problem, Property::shortcutsError);
+    std::optional<std::string> problem =
+        shortcuts_.apply(globalShortcut_, perLayoutShortcuts(), std::nullopt);
+    publish(activeGlobalShortcut_, shortcuts_.activeGlobal(), Property::activeGlobalShortcut);
+    publish(shortcutsError_, std::move(problem), Property::shortcutsError);
 }
 
 std::map<Uuid, Shortcut> AppModel::perLayoutShortcuts() const {

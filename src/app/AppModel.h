@@ -27,12 +27,15 @@
 #include "platform/CancellationFlag.h"
 #include "platform/CapturePreview.h"
 #include "platform/DisplayService.h"
+#include "platform/KeyboardPorts.h"
 #include "platform/Ports.h"
 #include "platform/SessionPorts.h"
 #include "platform/WindowService.h"
 #include "restore/AutomationDeferral.h"
 #include "restore/RestoreResult.h"
 #include "restore/RestoreService.h"
+#include "shortcuts/ShortcutRecording.h"
+#include "shortcuts/ShortcutService.h"
 #include "storage/LayoutStore.h"
 #include "storage/StorageNotice.h"
 #include "storage/StorePaths.h"
@@ -75,11 +78,15 @@ class AppModel {
         DefaultsStore& defaults;
         WindowPresenter& presenter;
         Overlays& overlays;
-        HotKeys& hotKeys;
+        // The system-wide hot keys; the model's shortcut service holds them.
+        GlobalHotKeys& hotKeys;
         StorePaths storePaths;
         // Opens the store; LayoutStore::open with default services unless a
         // test gives another. Runs on the store executor.
         std::function<StorageOpenResult(const StorePaths&)> openStore;
+        // Names keys in the shortcut texts as the keyboard layout prints
+        // them; the fixed names when absent.
+        const KeyLabelSource* keyLabels = nullptr;
     };
 
     // The published properties, in the order they are declared below.
@@ -122,13 +129,18 @@ class AppModel {
     using TextReply = std::function<void(std::optional<std::string>)>;
 
     // Reads the preferences, the permission and the session, installs the
-    // system-event and hot-key reactions and posts the bootstrap.
+    // system-event and hot-key reactions and posts the bootstrap. Shortcut
+    // recording sessions are made with shortcutRecorders() and must be gone
+    // before the model.
     explicit AppModel(Dependencies dependencies);
     ~AppModel();
     AppModel(const AppModel&) = delete;
     AppModel& operator=(const AppModel&) = delete;
 
     Observation observe(Observer observer);
+    // The recorders of new shortcuts: while one records, the hot keys are
+    // off, so that pressing a shortcut in use records it.
+    ShortcutRecorders& shortcutRecorders() { return recorders_; }
 
     // Published state.
     const std::vector<Layout>& layouts() const { return layouts_; }
@@ -226,7 +238,7 @@ class AppModel {
     // Manual restore and undo.
     void restoreSelectedLayout();
     void restoreLayout(const Uuid& id);
-    void handleShortcut(const HotKeyTarget& target);
+    void handleShortcut(const ShortcutTarget& target);
     // Saved display key → connected display key.
     void confirmMissingDisplays(const std::map<std::string, std::string>& choices);
     void cancelMissingDisplays();
@@ -353,6 +365,8 @@ class AppModel {
     WindowService windowService_;
     RestoreService restoreService_;
     DisplayService displayService_;
+    ShortcutRecorders recorders_;
+    ShortcutService shortcuts_;
     SessionEligibilityGate eligibilityGate_;
     std::unique_ptr<SystemEvents::Subscription> systemEvents_;
     // Shared with the executor that uses it, so a task in flight keeps the

@@ -58,8 +58,8 @@ void AppModel::restoreSelectedLayout() {
     }
 }
 
-void AppModel::handleShortcut(const HotKeyTarget& target) {
-    if (deps_.hotKeys.isRecording()) return;
+void AppModel::handleShortcut(const ShortcutTarget& target) {
+    if (recorders_.isRecording()) return;
     if (storageProblem_) {
         deps_.presenter.presentAlert(ModelText::hotKeyStorageTitle,
                                      storageProblem_->message.empty()

@@ -283,12 +283,12 @@ std::optional<std::string> AppModel::setGlobalShortcut(const std::optional<Short
         return ModelText::waitBeforeShortcuts;
     }
     if (hasPendingShortcutMutation()) return ModelText::waitForShortcutChange;
-    if (deps_.hotKeys.isRecording()) deps_.hotKeys.stopRecording();
-    const HotKeyRegistration registration =
-        deps_.hotKeys.apply(shortcut, perLayoutShortcuts(), std::nullopt);
-    publish(activeGlobalShortcut_, registration.activeGlobal, Property::activeGlobalShortcut);
-    publish(shortcutsError_, registration.problem, Property::shortcutsError);
-    if (registration.problem) return registration.problem;
+    recorders_.stopActive();
+    std::optional<std::string> problem =
+        shortcuts_.apply(shortcut, perLayoutShortcuts(), ShortcutTarget::selectedLayout());
+    publish(activeGlobalShortcut_, shortcuts_.activeGlobal(), Property::activeGlobalShortcut);
+    publish(shortcutsError_, problem, Property::shortcutsError);
+    if (problem) return problem;
     publish(globalShortcut_, shortcut, Property::globalShortcut);
     persist([&] { preferences_.setGlobalShortcut(shortcut); });
     return std::nullopt;
@@ -302,7 +302,7 @@ void AppModel::setLayoutShortcut(const std::optional<Shortcut>& shortcut, const 
     const auto scope = MutationScope::forLayout(MutationScope::Kind::shortcut, id);
     if (auto refusal = beginMutation(scope)) return reply(std::move(refusal));
 
-    if (deps_.hotKeys.isRecording()) deps_.hotKeys.stopRecording();
+    recorders_.stopActive();
     std::map<Uuid, Shortcut> perLayout = perLayoutShortcuts();
     if (shortcut) {
         perLayout[id] = *shortcut;
@@ -314,10 +314,10 @@ void AppModel::setLayoutShortcut(const std::optional<Shortcut>& shortcut, const 
         configureShortcuts();
         reply(std::move(answer));
     };
-    const HotKeyRegistration trial = deps_.hotKeys.apply(globalShortcut_, perLayout, id);
-    if (trial.problem) {
+    if (std::optional<std::string> problem =
+            shortcuts_.apply(globalShortcut_, perLayout, ShortcutTarget::layout(id))) {
         endMutation(scope);
-        return registerStored(trial.problem);
+        return registerStored(std::move(problem));
     }
     changeLayouts(
         scope, [id, shortcut](LayoutStore& store) { store.updateShortcut(id, shortcut); },
@@ -423,7 +423,7 @@ void AppModel::resetDatabase(std::function<void(DatabaseResetOutcome)> reply) {
 }
 
 void AppModel::clearAfterReset(const std::optional<std::string>& warning) {
-    if (deps_.hotKeys.isRecording()) deps_.hotKeys.stopRecording();
+    recorders_.stopActive();
 
     publish(pendingCapture_, {}, Property::pendingCapture);
     publish(missingDisplayPrompt_, {}, Property::missingDisplayPrompt);

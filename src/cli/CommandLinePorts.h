@@ -5,6 +5,7 @@
 
 #include "app/Feedback.h"
 #include "app/WindowPresenter.h"
+#include "platform/KeyboardPorts.h"
 #include "platform/Ports.h"
 #include "platform/SessionPorts.h"
 
@@ -35,18 +36,28 @@ class TerminalPresenter final : public WindowPresenter {
 // A command-line process draws nothing over other windows (it would end
 // before a marker or a flash could be seen) and holds no hot keys (it does not
 // live long enough for one to be pressed; the resident program holds them).
-class NoOverlaysOrHotKeys final : public Overlays, public HotKeys {
+// Registering succeeds, so that a shortcut is still checked against the
+// other shortcuts and the desktop's own before it is stored.
+class NoOverlaysOrHotKeys final : public Overlays, public GlobalHotKeys {
   public:
     void clearMarkers() override {}
     void flash(const std::vector<FlashTarget>&, HighlightColor) override {}
-    void setHandlers(Handlers) override {}
-    HotKeyRegistration apply(const std::optional<Shortcut>&, const std::map<Uuid, Shortcut>&,
-                             const std::optional<Uuid>&) override {
-        return {};
+    bool registerHotKey(std::uint32_t, const Shortcut&) override { return true; }
+    void unregisterHotKey(std::uint32_t) override {}
+    std::unique_ptr<KeyboardSubscription> subscribePresses(PressHandler) override {
+        return std::make_unique<KeyboardSubscription>();
     }
-    void unregisterAll() override {}
-    bool isRecording() const override { return false; }
-    void stopRecording() override {}
+};
+
+// Hot keys on a display that would not give them: the model says that
+// shortcuts are unavailable.
+class UnavailableHotKeys final : public GlobalHotKeys {
+  public:
+    bool registerHotKey(std::uint32_t, const Shortcut&) override { return false; }
+    void unregisterHotKey(std::uint32_t) override {}
+    std::unique_ptr<KeyboardSubscription> subscribePresses(PressHandler) override {
+        return nullptr;
+    }
 };
 
 // The desktop as seen by a command that never reads or moves a window (list,

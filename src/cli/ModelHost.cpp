@@ -8,10 +8,13 @@
 #include "cli/CommandLinePorts.h"
 #include "cli/DisplayCommands.h"
 #include "platform/x11/X11Desktop.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11KeyTranslation.h"
 #include "platform/x11/X11LoginSession.h"
 #include "platform/x11/X11SystemEvents.h"
 #include "runtime/QtMainThread.h"
 #include "runtime/SessionSources.h"
+#include "shortcuts/KeyboardLayoutLabels.h"
 #include "storage/FileDefaultsStore.h"
 
 namespace orvale::cli {
@@ -42,6 +45,11 @@ struct Desktop {
 struct ModelHost::Parts {
     Desktop desktop;
     std::optional<SessionSources> sessions;
+    // The resident program's hot keys and the keyboard layout's key labels.
+    std::unique_ptr<x11::X11HotKeys> hotKeys;
+    UnavailableHotKeys noHotKeys;
+    std::unique_ptr<x11::X11KeyTranslation> translation;
+    std::unique_ptr<KeyboardLayoutLabels> labels;
     QtMainThread mainThread;
     SystemClock clock;
     std::unique_ptr<FileDefaultsStore> defaults;
@@ -80,6 +88,16 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         parts->sessions.emplace(desktop.x11Session, *desktop.events,
                                 setup.resident ? &err : nullptr);
     }
+    GlobalHotKeys* hotKeys = &parts->quiet;
+    if (setup.resident) {
+        parts->hotKeys = x11::X11HotKeys::open();
+        hotKeys =
+            parts->hotKeys ? static_cast<GlobalHotKeys*>(parts->hotKeys.get()) : &parts->noHotKeys;
+        parts->translation = x11::X11KeyTranslation::open();
+        if (parts->translation) {
+            parts->labels = std::make_unique<KeyboardLayoutLabels>(*parts->translation);
+        }
+    }
     parts->defaults = std::make_unique<FileDefaultsStore>(*preferences);
     parts->model = std::make_unique<AppModel>(AppModel::Dependencies{
         .mainThread = parts->mainThread,
@@ -96,9 +114,10 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         .defaults = *parts->defaults,
         .presenter = presenter,
         .overlays = parts->quiet,
-        .hotKeys = parts->quiet,
+        .hotKeys = *hotKeys,
         .storePaths = *paths,
         .openStore = [](const StorePaths& at) { return LayoutStore::open(at); },
+        .keyLabels = parts->labels.get(),
     });
     return std::unique_ptr<ModelHost>(new ModelHost(std::move(parts)));
 }

@@ -8,16 +8,11 @@
 namespace orvale::ShortcutFormatter {
 namespace {
 
-struct KeyNameEntry {
-    std::uint32_t keyCode;
-    std::string_view name;
-};
-
 // Names of physical keys as Linux desktops print them. The codes are those of
 // an Apple keyboard, so its Delete is Backspace here, Forward Delete is Delete,
 // Help sits where Insert is and Clear where Num Lock is. Keypad keys print like
 // their main-keyboard counterparts.
-constexpr std::array<KeyNameEntry, 95> kKeyNames{{
+constexpr std::array<KeyName, 95> kKeyNames{{
     // Letters
     {0, "A"},
     {1, "S"},
@@ -133,8 +128,12 @@ std::string modifierPrefix(std::uint32_t modifiers) {
     return prefix;
 }
 
+std::span<const KeyName> keyNames() {
+    return kKeyNames;
+}
+
 std::optional<std::string> tableKeyName(std::uint32_t keyCode) {
-    for (const KeyNameEntry& entry : kKeyNames) {
+    for (const KeyName& entry : kKeyNames) {
         if (entry.keyCode == keyCode) return std::string(entry.name);
     }
     return std::nullopt;

@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 namespace orvale {
 
@@ -28,6 +30,14 @@ std::string keyName(std::uint32_t keyCode, const KeyLabelSource* layout = nullpt
 
 // The fixed name of the key, without consulting any keyboard layout.
 std::optional<std::string> tableKeyName(std::uint32_t keyCode);
+
+struct KeyName {
+    std::uint32_t keyCode;
+    std::string_view name;
+};
+// Every key with a fixed name; the main keyboard's keys come before the
+// keypad's, which print like them.
+std::span<const KeyName> keyNames();
 
 // The modifiers followed by the key name.
 std::string label(std::uint32_t keyCode, std::uint32_t modifiers,

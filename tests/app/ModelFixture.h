@@ -13,6 +13,7 @@
 #include "app/AppModel.h"
 #include "app/ManualMainThread.h"
 #include "platform/DesktopFixture.h"
+#include "platform/sim/SimulatedKeyboard.h"
 #include "platform/sim/SimulatedSession.h"
 #include "storage/LayoutStore.h"
 #include "support/FaultInjectingFileSystem.h"
@@ -62,57 +63,6 @@ class RecordingOverlays final : public Overlays {
     std::vector<std::pair<std::vector<FlashTarget>, HighlightColor>> flashes;
 };
 
-// Hot keys that register every shortcut except the one another program holds.
-class ScriptedHotKeys final : public HotKeys {
-  public:
-    struct Applied {
-        std::optional<Shortcut> global;
-        std::map<Uuid, Shortcut> perLayout;
-        std::optional<Uuid> editing;
-    };
-    static constexpr const char* kTaken = "That shortcut is used by another program.";
-
-    void setHandlers(Handlers handlers) override { handlers_ = std::move(handlers); }
-    HotKeyRegistration apply(const std::optional<Shortcut>& global,
-                             const std::map<Uuid, Shortcut>& perLayout,
-                             const std::optional<Uuid>& editing) override {
-        applied.push_back({global, perLayout, editing});
-        HotKeyRegistration registration{global, std::nullopt};
-        if (taken && global == taken) {
-            registration.activeGlobal.reset();
-            registration.problem = kTaken;
-        }
-        for (const auto& [id, shortcut] : perLayout) {
-            if (shortcut == taken) registration.problem = kTaken;
-        }
-        return registration;
-    }
-    void unregisterAll() override { ++unregistered; }
-    bool isRecording() const override { return recording; }
-    void stopRecording() override {
-        if (!recording) return;
-        recording = false;
-        if (handlers_.recording) handlers_.recording(false);
-    }
-
-    void startRecording() {
-        recording = true;
-        if (handlers_.recording) handlers_.recording(true);
-    }
-    void press(HotKeyTarget target) {
-        if (handlers_.triggered) handlers_.triggered(target);
-    }
-
-    // A shortcut another program has registered.
-    std::optional<Shortcut> taken;
-    std::vector<Applied> applied;
-    int unregistered = 0;
-    bool recording = false;
-
-  private:
-    Handlers handlers_;
-};
-
 // The desktop, its display and clock are DesktopFixture's.
 class ModelFixture : public DesktopFixture {
   protected:
@@ -131,7 +81,7 @@ class ModelFixture : public DesktopFixture {
                 defaults,
                 presenter,
                 overlays,
-                hotKeys,
+                keyboard,
                 paths,
                 [this](const StorePaths& at) { return openStore(at); }};
     }
@@ -142,6 +92,12 @@ class ModelFixture : public DesktopFixture {
         observation = model->observe([this](AppModel::Property p) { changes.push_back(p); });
         settle();
         return *model;
+    }
+
+    // A recorder control of the panel starts recording a shortcut.
+    void startRecording() {
+        recorder.emplace(model->shortcutRecorders(), keyboard);
+        recorder->begin([](std::optional<Shortcut>) {});
     }
 
     // Runs the executors and the main thread until nothing is left to do.
@@ -226,7 +182,7 @@ class ModelFixture : public DesktopFixture {
     SimulatedSession session;
     RecordingPresenter presenter;
     RecordingOverlays overlays;
-    ScriptedHotKeys hotKeys;
+    SimulatedKeyboard keyboard;
     MemoryDefaultsStore defaults;
     TemporaryFolder folder;
     StorePaths paths = StorePaths::in(folder / "Orvale");
@@ -237,6 +193,8 @@ class ModelFixture : public DesktopFixture {
     };
     std::unique_ptr<AppModel> model;
     AppModel::Observation observation;
+    // Made with the model's recorders, so it goes first.
+    std::optional<ShortcutRecordingSession> recorder;
     // Every property change the model announced, in order.
     std::vector<AppModel::Property> changes;
 };

@@ -37,7 +37,7 @@ class ResetTest : public ModelFixture {
         EXPECT_FALSE(capture());  // leaves an alert
         desktop.setTrusted(true);
         settle();
-        hotKeys.startRecording();
+        startRecording();
         presenter.calls.clear();
     }
 
@@ -78,9 +78,8 @@ class ResetTest : public ModelFixture {
             EXPECT_FALSE(defaults.value(key)) << key;
         }
         // Recording stopped first, so the hot keys were registered afresh: none.
-        EXPECT_FALSE(hotKeys.recording);
-        EXPECT_FALSE(hotKeys.applied.back().global);
-        EXPECT_TRUE(hotKeys.applied.back().perLayout.empty());
+        EXPECT_FALSE(model->shortcutRecorders().isRecording());
+        EXPECT_TRUE(keyboard.registered().empty());
         EXPECT_EQ(overlays.markerClears, 1);
         EXPECT_EQ(presenter.calls,
                   (std::vector<std::string>{"close save-layout", "close layout-details",
@@ -89,6 +88,7 @@ class ResetTest : public ModelFixture {
 
         // A model started afresh over the same store and preferences finds
         // nothing either.
+        recorder.reset();
         model.reset();
         start();
         EXPECT_TRUE(model->layouts().empty());

@@ -154,27 +154,34 @@ TEST_F(RestoreFlowTest, HotKeysRestoreOrAskOrExplainWhyNot) {
     openWindow("Editor");
     start();
     const Uuid id = saveLayout("Solo");
+    const Shortcut solo{18, Modifier::command | Modifier::option};
+    ASSERT_EQ(await([&](auto reply) { model->setLayoutShortcut(solo, id, reply); }), std::nullopt);
+    ASSERT_EQ(model->setGlobalShortcut(Shortcut{19, Modifier::command}), std::nullopt);
+    const auto pressSolo = [&] {
+        keyboard.press(2);
+        settle();
+    };
 
-    hotKeys.startRecording();
-    hotKeys.press({id});
-    settle();
+    startRecording();
+    pressSolo();
     EXPECT_EQ(model->lastResult(), std::nullopt) << "recording a shortcut swallows hot keys";
-    hotKeys.stopRecording();
+    recorder->stop();
 
-    hotKeys.press({id});
-    settle();
+    pressSolo();
     EXPECT_TRUE(model->lastResult());
 
     ASSERT_EQ(await([&](auto reply) { model->deleteLayout(id, reply); }), std::nullopt);
     presenter.calls.clear();
-    hotKeys.press({});
+    keyboard.press(1);
+    settle();
     EXPECT_EQ(presenter.calls, std::vector<std::string>{"show aux-chooser: Restore Layout"});
 
     desktop.setTrusted(false);
     model->refreshPermission(false);
     settle();
     presenter.calls.clear();
-    hotKeys.press({});
+    keyboard.press(1);
+    settle();
     EXPECT_EQ(presenter.calls,
               std::vector<std::string>{std::string("alert ") + ModelText::windowManagerNeededTitle +
                                        ": " + ModelText::startWindowManagerThenRetry});

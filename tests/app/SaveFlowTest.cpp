@@ -100,7 +100,7 @@ TEST_F(SaveFlowTest, ReplacingKeepsTheLayoutsIdNameAndShortcut) {
     EXPECT_EQ(appsOf(work), (std::vector<std::string>{"Mail", "Notes"}));
     EXPECT_EQ(model->automationNotice(), Text(ModelText::linkDropped));
     EXPECT_EQ(model->selectedLayoutID(), work);
-    EXPECT_EQ(hotKeys.applied.back().perLayout, (std::map<Uuid, Shortcut>{{work, key}}));
+    EXPECT_EQ(keyboard.registered(), (std::map<std::uint32_t, Shortcut>{{2, key}}));
 }
 
 TEST_F(SaveFlowTest, AStoreFailureKeepsTheCaptureForAnotherTry) {
@@ -299,34 +299,40 @@ TEST_F(SaveFlowTest, ShortcutsAreStoredOnlyWhenTheyCanBeRegistered) {
     const auto ids = seedLayouts({"Work", "Home"});
     start();
     const Shortcut first{18, Modifier::command}, taken{19, Modifier::command};
-    hotKeys.taken = taken;
+    const std::string takenText = "Super+2 is in use or reserved. Choose another shortcut.";
+    keyboard.holdElsewhere(taken);
     const auto setFor = [&](const std::optional<Shortcut>& key, const Uuid& id) {
         return await([&](auto r) { model->setLayoutShortcut(key, id, r); });
     };
+    using Registered = std::map<std::uint32_t, Shortcut>;
     EXPECT_EQ(setFor(first, ids[0]), Text());
     EXPECT_EQ(model->layout(ids[0])->shortcut, first);
-    EXPECT_EQ(hotKeys.applied.back().perLayout, (std::map<Uuid, Shortcut>{{ids[0], first}}));
+    EXPECT_EQ(keyboard.registered(), (Registered{{2, first}}));
 
     // Taken: nothing stored, and the stored shortcuts are registered again.
-    EXPECT_EQ(setFor(taken, ids[1]), Text(ScriptedHotKeys::kTaken));
+    EXPECT_EQ(setFor(taken, ids[1]), takenText);
     EXPECT_FALSE(model->layout(ids[1])->shortcut);
-    EXPECT_EQ(hotKeys.applied.back().perLayout, (std::map<Uuid, Shortcut>{{ids[0], first}}));
+    EXPECT_EQ(keyboard.registered(), (Registered{{2, first}}));
     EXPECT_TRUE(model->pendingMutations().empty());
+    // A clash with another layout is refused before anything is registered.
+    EXPECT_EQ(setFor(first, ids[1]),
+              Text("Super+1 is used by another layout. Choose another shortcut."));
 
     EXPECT_EQ(setFor(std::nullopt, ids[0]), Text());
     EXPECT_FALSE(model->layout(ids[0])->shortcut);
-    EXPECT_TRUE(hotKeys.applied.back().perLayout.empty());
+    EXPECT_TRUE(keyboard.registered().empty());
 
     // The global shortcut: kept and persisted only when registered.
-    hotKeys.startRecording();
+    startRecording();
     EXPECT_EQ(model->setGlobalShortcut(first), Text());
-    EXPECT_FALSE(hotKeys.recording);
+    EXPECT_FALSE(recorder->isRecording());
     EXPECT_EQ(model->globalShortcut(), first);
     EXPECT_EQ(model->activeGlobalShortcut(), first);
     EXPECT_EQ(Preferences(defaults).globalShortcut(), first);
-    EXPECT_EQ(model->setGlobalShortcut(taken), Text(ScriptedHotKeys::kTaken));
+    EXPECT_EQ(model->setGlobalShortcut(taken), takenText);
     EXPECT_EQ(model->globalShortcut(), first);
-    EXPECT_EQ(model->shortcutsError(), Text(ScriptedHotKeys::kTaken));
+    EXPECT_EQ(keyboard.registered(), (Registered{{1, first}}));
+    EXPECT_EQ(model->shortcutsError(), takenText);
     EXPECT_EQ(Preferences(defaults).globalShortcut(), first);
     EXPECT_EQ(model->setGlobalShortcut(std::nullopt), Text());
     EXPECT_FALSE(model->shortcutsError());

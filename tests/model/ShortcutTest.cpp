@@ -6,14 +6,12 @@
 
 #include "model/ReservedShortcuts.h"
 #include "model/ShortcutFormatter.h"
+#include "support/LinuxModifiers.h"
 
 namespace orvale {
 namespace {
 
-constexpr std::uint32_t kSuper = Modifier::command;
-constexpr std::uint32_t kShift = Modifier::shift;
-constexpr std::uint32_t kAlt = Modifier::option;
-constexpr std::uint32_t kCtrl = Modifier::control;
+using namespace testing;  // the modifiers' Linux names
 
 // A keyboard layout that prints some keys differently.
 struct FakeLayout : KeyLabelSource {
