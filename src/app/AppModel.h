@@ -196,6 +196,8 @@ class AppModel {
     void retryStorage();
     void selectLayout(const Uuid& id);
     const Layout* selectedLayout() const;
+    // What keys print as on the keyboard layout, when known.
+    const KeyLabelSource* keyLabels() const { return deps_.keyLabels; }
     const Layout* layout(const Uuid& id) const;
     // Ignoring letter case.
     const Layout* layoutNamed(const std::string& name) const;

@@ -123,6 +123,14 @@ const std::vector<CommandInfo>& commands() {
          "The last restore is remembered by the running Orvale (see “orvale daemon”),\n"
          "whether it came from the command line, a shortcut or the automation.\n",
          true},
+        {CommandName::shortcut,
+         "shortcut",
+         {"NAME", "COMBO"},
+         {{"--clear", &Command::clear, "Remove the layout's shortcut instead (give no COMBO)."}},
+         "Set the keyboard shortcut that restores a layout.",
+         "COMBO is written like Super+Alt+1 or Ctrl+Shift+F5: modifiers (Ctrl, Alt,\n"
+         "Shift, Super) and one key, joined by +. The running Orvale listens for it.\n",
+         false},
         {CommandName::automation,
          "automation",
          {"on|off"},
@@ -270,7 +278,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
     }
     const std::string usage =
         usageLine(*info) + "Run “orvale " + std::string(info->spelling) + " --help” for more.\n";
-    Command command{info->name, {}, false, false, false};
+    Command command{info->name, {}, false, false, false, false};
     bool optionsEnded = false;
     for (auto argument = arguments.begin() + 1; argument != arguments.end(); ++argument) {
         if (!optionsEnded && *argument == "--") {
@@ -291,7 +299,11 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
             command.operands.push_back(*argument);
         }
     }
-    const std::size_t operandCount = info->operands.size();
+    const std::size_t operandCount =
+        info->name == CommandName::shortcut && command.clear ? 1 : info->operands.size();
+    if (info->name == CommandName::shortcut && command.clear && command.operands.size() == 2) {
+        return usageError("give either a COMBO or --clear to “shortcut”, not both.", usage);
+    }
     if (command.operands.size() != operandCount) {
         std::string expected;
         for (std::string_view operand : info->operands) {

@@ -21,6 +21,7 @@ enum class CommandName {
     displays,
     windows,
     undo,
+    shortcut,
     automation,
     status,
     daemon,
@@ -34,6 +35,7 @@ struct Command {
     bool replace = false;
     bool json = false;
     bool yes = false;
+    bool clear = false;
 
     bool operator==(const Command&) const = default;
 };

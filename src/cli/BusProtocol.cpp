@@ -71,7 +71,8 @@ std::optional<ParsedArguments> commandFor(const MethodCall& call) {
     }
     arguments.emplace_back("--");
     std::vector<std::string> operands = call.operands;
-    // An operand left empty is one not given.
+    // An operand left empty is one not given (the combination of
+    // "shortcut NAME --clear").
     while (!operands.empty() && operands.back().empty()) operands.pop_back();
     arguments.insert(arguments.end(), operands.begin(), operands.end());
     return parseArguments(arguments);

@@ -6,6 +6,7 @@
 #include "cli/ModelState.h"
 #include "cli/RestoreOutput.h"
 #include "model/LayoutName.h"
+#include "shortcuts/ShortcutParser.h"
 
 namespace orvale::cli {
 namespace {
@@ -175,6 +176,9 @@ void CommandSession::start() {
         case CommandName::undo:
             undo();
             return;
+        case CommandName::shortcut:
+            shortcut();
+            return;
         case CommandName::automation:
             // A preference that cannot be written is raised, and printed.
             model_.setAutomationEnabled(operands[0] == "on");
@@ -237,6 +241,32 @@ void CommandSession::restore() {
     resultBefore_ = model_.lastResult();
     model_.restoreLayout(layout->id);
     awaitRestore(true);
+}
+
+void CommandSession::shortcut() {
+    const Layout* layout = named(command_.operands[0]);
+    if (!layout) return;
+    const Uuid id = layout->id;
+    if (command_.clear) {
+        model_.setLayoutShortcut(std::nullopt, id, answer([this, name = layout->name] {
+                                     terminal_.out << "“" << name << "” has no shortcut now.\n";
+                                     finish(kSuccess);
+                                 }));
+        return;
+    }
+    const ParsedShortcut parsed = parseShortcut(command_.operands[1], model_.keyLabels());
+    if (!parsed.shortcut) {
+        fail(*parsed.problem);
+        return;
+    }
+    const Shortcut shortcut = *parsed.shortcut;
+    model_.setLayoutShortcut(shortcut, id, answer([this, shortcut, name = layout->name] {
+                                 terminal_.out << ShortcutFormatter::label(shortcut.keyCode,
+                                                                           shortcut.modifiers,
+                                                                           model_.keyLabels())
+                                               << " restores “" << name << "”.\n";
+                                 finish(kSuccess);
+                             }));
 }
 
 void CommandSession::undo() {

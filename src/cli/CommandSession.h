@@ -64,6 +64,7 @@ class CommandSession {
     void reset();
     void restore();
     void undo();
+    void shortcut();
     // After a call that may have started a run or opened the display prompt.
     void awaitRestore(bool promptAllowed);
     void restoreEnded();

@@ -28,6 +28,16 @@ TEST(ArgumentsTest, EveryCommandTakesItsOperandsAndOptionsAndRefusesAnythingElse
         {{"list", "--json"}, Command{CommandName::list, {}, false, true}, ""},
         {{"reset", "--yes"}, Command{CommandName::reset, {}, false, false, true}, ""},
         {{"automation", "off"}, Command{CommandName::automation, {"off"}}, ""},
+        {{"shortcut", "Work", "Super+Alt+1"},
+         Command{CommandName::shortcut, {"Work", "Super+Alt+1"}},
+         ""},
+        {{"shortcut", "--clear", "Work"},
+         Command{CommandName::shortcut, {"Work"}, false, false, false, true},
+         ""},
+        {{"shortcut", "Work", "Super+1", "--clear"},
+         std::nullopt,
+         "orvale: give either a COMBO or --clear to “shortcut”, not both."},
+        {{"shortcut", "Work"}, std::nullopt, "orvale: “shortcut” needs NAME COMBO.\n\n"},
         {{"automation", "maybe"}, std::nullopt, "orvale: “automation” takes on or off."},
         {{"frobnicate"}, std::nullopt, "orvale: unknown command “frobnicate”.\n\nUsage: orvale <"},
         {{"--frob"}, std::nullopt, "orvale: unknown option “--frob”.\n\nUsage: orvale <"},
@@ -66,9 +76,9 @@ TEST(ArgumentsTest, HelpListsEveryCommandAndEachCommandHasItsOwn) {
     const ParsedArguments general = parseArguments({"--help"});
     ASSERT_TRUE(general.help);
     EXPECT_EQ(*general.help, generalUsage());
-    for (const char* command :
-         {"save", "restore", "show", "list", "rename", "delete", "exclusions", "exclude", "include",
-          "reset", "backup", "displays", "windows", "undo", "automation", "status", "daemon"}) {
+    for (const char* command : {"save", "restore", "show", "list", "rename", "delete", "exclusions",
+                                "exclude", "include", "reset", "backup", "displays", "windows",
+                                "undo", "shortcut", "automation", "status", "daemon"}) {
         EXPECT_NE(general.help->find("\n  " + std::string(command) + " "), std::string::npos)
             << command;
         // Help wins over missing operands and a missing --yes.

@@ -7,8 +7,10 @@
 namespace orvale::cli::bus {
 namespace {
 
-const std::map<std::string_view, bool Command::*> kOptionFields{
-    {"--replace", &Command::replace}, {"--json", &Command::json}, {"--yes", &Command::yes}};
+const std::map<std::string_view, bool Command::*> kOptionFields{{"--replace", &Command::replace},
+                                                                {"--json", &Command::json},
+                                                                {"--yes", &Command::yes},
+                                                                {"--clear", &Command::clear}};
 
 // Every command the program carries out comes back from its method call as
 // it went in, with each of its options set or not, and with operands that
@@ -18,7 +20,7 @@ TEST(BusProtocolTest, EveryCommandSurvivesItsMethodCall) {
         if (!carriedByResident(name)) continue;
         const CommandWords described = words(name);
         for (bool optionsSet : {false, true}) {
-            Command command{name, {}, false, false, false};
+            Command command{name, {}, false, false, false, false};
             for (std::size_t i = 0; i < described.operands.size(); ++i) {
                 // An operand that reads like an option; “automation” takes on or off.
                 const std::string first = name == CommandName::automation ? "on" : "--json";
@@ -27,7 +29,8 @@ TEST(BusProtocolTest, EveryCommandSurvivesItsMethodCall) {
             for (std::string_view flag : described.options) {
                 if (optionsSet) command.*kOptionFields.at(flag) = true;
             }
-            // A reset must be confirmed.
+            // A cleared shortcut has no combination; a reset must be confirmed.
+            if (command.clear) command.operands.resize(1);
             if (name == CommandName::reset && !command.yes) continue;
             const MethodCall call = callFor(command, true);
             EXPECT_EQ(call.interactive, mayAsk(name));
