@@ -30,6 +30,7 @@ struct Desktop {
     }
     Workspace& workspace() { return x11 ? static_cast<Workspace&>(x11->workspace()) : none; }
     Screens& screens() { return x11 ? static_cast<Screens&>(x11->screens()) : none; }
+    Pointer& pointer() { return x11 ? static_cast<Pointer&>(x11->pointer()) : none; }
     LoginSession& session() { return x11 ? static_cast<LoginSession&>(x11Session) : none; }
     SystemEvents& systemEvents() { return events ? static_cast<SystemEvents&>(*events) : none; }
 };
@@ -77,6 +78,7 @@ int runThroughModel(const Command& command, Terminal terminal,
         .windowServer = desktop.windowServer(),
         .workspace = desktop.workspace(),
         .screens = desktop.screens(),
+        .pointer = desktop.pointer(),
         .session = desktop.session(),
         .systemEvents = desktop.systemEvents(),
         .defaults = defaults,

@@ -117,23 +117,24 @@ class ScriptedHotKeys final : public HotKeys {
 class ModelFixture : public DesktopFixture {
   protected:
     AppModel::Dependencies dependencies() {
-        return {mainThread,
-                clock,
-                storeExecutor,
-                windowExecutor,
-                restoreExecutor,
-                desktop,
-                desktop,
-                desktop,
-                desktop,
-                session,
-                session,
-                defaults,
-                presenter,
-                overlays,
-                hotKeys,
-                paths,
-                [this](const StorePaths& at) { return openStore(at); }};
+        return {.mainThread = mainThread,
+                .clock = clock,
+                .storeExecutor = storeExecutor,
+                .windowExecutor = windowExecutor,
+                .restoreExecutor = restoreExecutor,
+                .accessibility = desktop,
+                .windowServer = desktop,
+                .workspace = desktop,
+                .screens = desktop,
+                .pointer = desktop,
+                .session = session,
+                .systemEvents = session,
+                .defaults = defaults,
+                .presenter = presenter,
+                .overlays = overlays,
+                .hotKeys = hotKeys,
+                .storePaths = paths,
+                .openStore = [this](const StorePaths& at) { return openStore(at); }};
     }
 
     // Builds the model and lets its bootstrap finish.

@@ -41,7 +41,7 @@ class CommandSessionTest : public ::testing::Test {
     int restore(const std::string& input, bool interactive) {
         std::istringstream in(input);
         AppModel model({mainThread, clock, executor, executor, executor, desktop, desktop, desktop,
-                        desktop, none, none, defaults, presenter, quiet, quiet, paths,
+                        desktop, desktop, none, none, defaults, presenter, quiet, quiet, paths,
                         [](const StorePaths& at) { return LayoutStore::open(at); }});
         std::optional<int> status;
         CommandSession session(model, mainThread,
