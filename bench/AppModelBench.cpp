@@ -92,6 +92,7 @@ struct Bench {
                 desktop,
                 desktop,
                 desktop,
+                desktop,
                 session,
                 session,
                 defaults,

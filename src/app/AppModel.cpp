@@ -14,7 +14,8 @@ AppModel::AppModel(Dependencies dependencies)
       windowService_(deps_.accessibility, deps_.windowServer, deps_.workspace, deps_.clock),
       restoreService_(windowService_, deps_.clock),
       displayService_(deps_.screens),
-      shortcuts_(deps_.hotKeys, deps_.mainThread, deps_.keyLabels) {
+      shortcuts_(deps_.hotKeys, deps_.mainThread, deps_.keyLabels),
+      automation_(deps_.mainThread, deps_.clock, displayService_) {
     selectedLayoutID_ = preferences_.selectedLayoutID();
     automationEnabled_ = preferences_.automationEnabled();
     restoreFlashEnabled_ = preferences_.restoreFlashEnabled();
@@ -23,6 +24,17 @@ AppModel::AppModel(Dependencies dependencies)
     appearance_ = preferences_.appearance();
     // Nothing else runs yet, so the window service answers at once.
     permissionTrusted_ = windowService_.hasPermission();
+    // The service dies with the model and never calls after that.
+    automation_.setHandlers({
+        .stable =
+            [this](const std::vector<CurrentDisplay>& displays) { handleAutomation(displays); },
+        .deferred =
+            [this](AutomationDeferral deferral) {
+                // A switched-off automation has nothing to explain.
+                if (automationEnabled_) deferAutomation(deferral);
+            },
+    });
+    automation_.start();
     updateSessionEligibility();
 
     shortcuts_.setTrigger([this](const ShortcutTarget& target) { handleShortcut(target); });
@@ -313,6 +325,7 @@ void AppModel::updateSessionEligibility() {
     }
     publish(sessionEligible_, eligibility.eligible, Property::sessionEligible);
     eligibilityGate_.set(eligibility.eligible ? SessionEligibility{} : eligibility);
+    automation_.setEligible(eligibility.eligible);
 }
 
 void AppModel::observeSystemEvents() {
@@ -331,6 +344,7 @@ void AppModel::handleSystemEvent(SystemEvent event) {
             break;
         case SystemEvent::displaysChanged:
             handleScreenParametersChanged();
+            automation_.schedule();
             break;
         case SystemEvent::sessionResignedActive:
         case SystemEvent::screensDidSleep:
@@ -345,6 +359,10 @@ void AppModel::handleSystemEvent(SystemEvent event) {
         case SystemEvent::screenUnlocked:
             sessionSignalActive_ = true;
             updateSessionEligibility();
+            // Displays may have been swapped while the machine slept.
+            if (event == SystemEvent::screensDidWake || event == SystemEvent::didWake) {
+                automation_.schedule();
+            }
             break;
         case SystemEvent::applicationTerminated:
             pruneSessionReferences();

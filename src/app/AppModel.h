@@ -9,9 +9,11 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "app/AutomationService.h"
 #include "app/Feedback.h"
 #include "app/MainThread.h"
 #include "app/ModelValues.h"
@@ -73,6 +75,8 @@ class AppModel {
         WindowServer& windowServer;
         Workspace& workspace;
         Screens& screens;
+        // Read on the main thread only.
+        Pointer& pointer;
         LoginSession& session;
         SystemEvents& systemEvents;
         DefaultsStore& defaults;
@@ -255,6 +259,17 @@ class AppModel {
     void pruneSessionReferences();
     void revalidateSessionReferences();
 
+    // Display-change automation.
+    // Decides whether and what to restore now that the displays have settled
+    // on `displays`; every refusal becomes `automationNotice` and
+    // `lastAutomationDeferral`.
+    void handleAutomation(const std::vector<CurrentDisplay>& displays);
+    // Links the layout to the connected display setup.
+    void associateAutomation(const Uuid& id, TextReply reply);
+    void clearAutomation(const Uuid& id, TextReply reply);
+    // The layout's link status in one line.
+    std::string automationDescription(const Layout& layout) const;
+
   private:
     // A piece of background work's result: a value, or the failure it threw.
     template <typename T>
@@ -326,6 +341,18 @@ class AppModel {
     // Drops the remembered windows for which `gone` answers true.
     void forgetRemembered(const std::function<bool(const Uuid&, const WindowReference&)>& gone);
 
+    // Automation.
+    void decideAutomation(const std::vector<CurrentDisplay>& displays);
+    void deferAutomation(AutomationDeferral deferral);
+    void deferAutomation(AutomationDeferral deferral, std::string notice);
+    // Whether a button is held now, so a window may be being dragged. A
+    // pointer that cannot be read holds nothing back: only a broken display
+    // connection leaves it unread, and then the moves fail on their own.
+    bool buttonHeld();
+    // For the engine's thread: whether no button is held, asked on the main
+    // thread.
+    std::function<bool()> writeGate();
+
     Dependencies deps_;
     Preferences preferences_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -369,6 +396,9 @@ class AppModel {
     DisplayService displayService_;
     ShortcutRecorders recorders_;
     ShortcutService shortcuts_;
+    AutomationService automation_;
+    // The thread the model was built on, which is the main thread.
+    std::thread::id mainThreadID_ = std::this_thread::get_id();
     SessionEligibilityGate eligibilityGate_;
     std::unique_ptr<SystemEvents::Subscription> systemEvents_;
     // Shared with the executor that uses it, so a task in flight keeps the
@@ -403,6 +433,38 @@ void AppModel::inBackground(Executor& executor, Work work, Done done) {
             if (*alive) done(std::move(*attempt));
         });
     });
+}
+
+template <typename Work, typename Apply>
+void AppModel::changeStore(const MutationScope& scope, Work work, Apply apply, TextReply reply) {
+    inBackground(
+        deps_.storeExecutor, [store = store_, work = std::move(work)] { return work(*store); },
+        [this, scope, apply = std::move(apply), reply = std::move(reply)](auto attempt) mutable {
+            std::optional<std::string> answer;
+            if (attempt.failure) {
+                answer = describe(attempt.failure);
+            } else {
+                answer = apply(std::move(*attempt.value));
+            }
+            endMutation(scope);
+            reply(answer);
+        });
+}
+
+template <typename Write, typename After>
+void AppModel::changeLayouts(const MutationScope& scope, Write write, After after,
+                             TextReply reply) {
+    changeStore(
+        scope,
+        [write = std::move(write)](LayoutStore& store) {
+            write(store);
+            return store.loadLayouts();
+        },
+        [this, after = std::move(after)](std::vector<Layout> layouts) {
+            publish(layouts_, std::move(layouts), Property::layouts);
+            return after();
+        },
+        std::move(reply));
 }
 
 template <typename T>

@@ -193,6 +193,7 @@ void AppModel::startRestore(ManualRestoreContext context, std::vector<CurrentDis
     options.isAutomation = isAutomation;
     if (isAutomation) {
         options.eligibility = [&gate = eligibilityGate_] { return gate.get(); };
+        options.writeGate = writeGate();
     }
 
     inBackground(
@@ -204,6 +205,7 @@ void AppModel::startRestore(ManualRestoreContext context, std::vector<CurrentDis
                                            cancellation.get(), progress);
         },
         [this, isAutomation, name = layout.name](Attempt<RestoreResult> attempt) {
+            if (isAutomation) automation_.didFinishRun();
             if (attempt.value) {
                 finishRestore(*attempt.value, isAutomation);
             } else {

@@ -10,38 +10,6 @@
 
 namespace orvale {
 
-template <typename Work, typename Apply>
-void AppModel::changeStore(const MutationScope& scope, Work work, Apply apply, TextReply reply) {
-    inBackground(
-        deps_.storeExecutor, [store = store_, work = std::move(work)] { return work(*store); },
-        [this, scope, apply = std::move(apply), reply = std::move(reply)](auto attempt) mutable {
-            std::optional<std::string> answer;
-            if (attempt.failure) {
-                answer = describe(attempt.failure);
-            } else {
-                answer = apply(std::move(*attempt.value));
-            }
-            endMutation(scope);
-            reply(answer);
-        });
-}
-
-template <typename Write, typename After>
-void AppModel::changeLayouts(const MutationScope& scope, Write write, After after,
-                             TextReply reply) {
-    changeStore(
-        scope,
-        [write = std::move(write)](LayoutStore& store) {
-            write(store);
-            return store.loadLayouts();
-        },
-        [this, after = std::move(after)](std::vector<Layout> layouts) {
-            publish(layouts_, std::move(layouts), Property::layouts);
-            return after();
-        },
-        std::move(reply));
-}
-
 std::string AppModel::captureFailureText(const std::exception_ptr& failure) {
     try {
         std::rethrow_exception(failure);
@@ -452,6 +420,7 @@ void AppModel::clearAfterReset(const std::optional<std::string>& warning) {
     configureShortcuts();
 
     restoreService_.discardUndo();
+    automation_.reset();
     sessionReferences_.clear();
     sessionResolutions_.clear();
 

@@ -42,6 +42,12 @@ inline constexpr const char* waitBeforeChoosing =
 inline constexpr const char* chooseDifferentWindows = "Choose a different window for each entry.";
 inline constexpr const char* chosenAndSkipped = "A saved entry cannot be both chosen and skipped.";
 inline constexpr const char* chooseOrSkip = "Choose a window or Skip for each entry.";
+inline constexpr const char* noDisplaysAvailable = "No displays are available.";
+inline constexpr const char* connectOriginalDisplays =
+    "Connect the original displays, then link this layout.";
+inline std::string alreadyLinked(const std::string& name) {
+    return "“" + name + "” is already linked to these displays.";
+}
 
 // Alerts: title, then message.
 inline constexpr const char* savingExclusionsTitle = "Saving Exclusions";
@@ -98,6 +104,12 @@ inline constexpr const char* cancellingUndo = "Cancelling undo…";
 inline constexpr const char* linkDropped =
     "The display setup changed. Link this layout again in Layout details to use automation.";
 inline constexpr const char* chooseMatchingWindows = ". Open Orvale to choose matching windows.";
+// Why automation declined, where the notice says more than the reason's own
+// short text.
+inline constexpr const char* noLinkedLayout =
+    "The displays changed, but no layout is linked to this setup.";
+inline constexpr const char* severalLinkedLayouts =
+    "More than one layout is linked to these displays.";
 inline constexpr const char* clearedTitle = "Saved Data Cleared";
 inline constexpr const char* clearedMessage =
     "Your layouts and settings are back to a clean slate. Save a new layout whenever you’re "
@@ -105,6 +117,12 @@ inline constexpr const char* clearedMessage =
 inline constexpr const char* clearedWithWarningMessage =
     "Your layouts and settings were cleared, but one cleanup step didn’t finish. You can keep "
     "using Orvale.";
+
+// A layout's link to a display setup.
+inline constexpr const char* olderLayoutNotLinked = "Older layout — link to confirm displays";
+inline constexpr const char* notLinked = "Not linked";
+inline constexpr const char* linkedToTheseDisplays = "Linked to these displays";
+inline constexpr const char* linkedToAnotherSetup = "Linked to another display setup";
 
 // Which saved display an entry belongs to: "Display 2" by display order.
 inline constexpr const char* displayNumbered = "Display ";

@@ -62,12 +62,13 @@ class UnavailableHotKeys final : public GlobalHotKeys {
 
 // The desktop as seen by a command that never reads or moves a window (list,
 // show, rename, …), so that it runs without an X display: no window manager,
-// which the model reads as no permission, no windows, no screens, an active
-// session and no system events.
+// which the model reads as no permission, no windows, no screens, no button
+// held, an active session and no system events.
 class NoWindows final : public Accessibility,
                         public WindowServer,
                         public Workspace,
                         public Screens,
+                        public Pointer,
                         public LoginSession,
                         public SystemEvents {
   public:
@@ -87,6 +88,7 @@ class NoWindows final : public Accessibility,
     std::int32_t ownProcessID() override { return ::getpid(); }
     std::optional<std::string> ownBundleID() override { return std::nullopt; }
     ScreenList screens() override { return {}; }
+    std::optional<std::uint32_t> pressedButtons() override { return 0; }
     std::optional<SessionReading> current() override { return SessionReading{false, true, true}; }
     std::unique_ptr<Subscription> subscribe(Handler) override {
         return std::make_unique<Subscription>();

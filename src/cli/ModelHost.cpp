@@ -36,6 +36,7 @@ struct Desktop {
     }
     Workspace& workspace() { return x11 ? static_cast<Workspace&>(x11->workspace()) : none; }
     Screens& screens() { return x11 ? static_cast<Screens&>(x11->screens()) : none; }
+    Pointer& pointer() { return x11 ? static_cast<Pointer&>(x11->pointer()) : none; }
     LoginSession& session() { return x11 ? static_cast<LoginSession&>(x11Session) : none; }
     SystemEvents& systemEvents() { return events ? static_cast<SystemEvents&>(*events) : none; }
 };
@@ -109,6 +110,7 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         .windowServer = desktop.windowServer(),
         .workspace = desktop.workspace(),
         .screens = desktop.screens(),
+        .pointer = desktop.pointer(),
         .session = parts->sessions ? parts->sessions->session() : desktop.session(),
         .systemEvents = parts->sessions ? parts->sessions->systemEvents() : desktop.systemEvents(),
         .defaults = *parts->defaults,

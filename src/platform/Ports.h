@@ -7,13 +7,14 @@
 //
 // Threads. A backend's ports may be called from any thread, but the program
 // calls them from one thread at a time: the window service's serial executor
-// for Accessibility, WindowServer and Workspace, and whichever thread reads
-// the displays for Screens. Backends serialise calls that share state (the
-// X11 ports take their connection's lock for the whole of each call; the
-// simulated desktop takes its own lock), so an overlapping call waits for the
-// one before it rather than corrupting anything. No port keeps per-caller
-// state between calls: in particular the messaging timeout travels with each
-// accessibility call instead of being set on the element.
+// for Accessibility, WindowServer and Workspace, whichever thread reads the
+// displays for Screens, and the main thread for Pointer. Backends serialise
+// calls that share state (the X11 ports take their connection's lock for the
+// whole of each call; the simulated desktop takes its own lock), so an
+// overlapping call waits for the one before it rather than corrupting
+// anything. No port keeps per-caller state between calls: in particular the
+// messaging timeout travels with each accessibility call instead of being set
+// on the element.
 //
 // Blocking. Every call that asks another process (an application, the window
 // manager, the X server) for an answer is bounded: accessibility calls by the
@@ -149,6 +150,20 @@ class Screens {
     virtual ~Screens() = default;
     // One consistent reading of the connected screens.
     virtual ScreenList screens() = 0;
+};
+
+// The pointer's buttons. Called from the main thread (the automation asks it
+// before each window move of an automatic restore, hopping there first);
+// blocks for at most the backend's short deadline.
+class Pointer {
+  public:
+    // Bit n − 1 is set while button n is held: 1 the primary button, 2 the
+    // middle, 3 the secondary, 4 and 5 the wheel.
+    static constexpr std::uint32_t button(int n) { return std::uint32_t{1} << (n - 1); }
+
+    virtual ~Pointer() = default;
+    // The buttons held now; nothing when they could not be read.
+    virtual std::optional<std::uint32_t> pressedButtons() = 0;
 };
 
 }  // namespace orvale

@@ -67,23 +67,24 @@ class RecordingOverlays final : public Overlays {
 class ModelFixture : public DesktopFixture {
   protected:
     AppModel::Dependencies dependencies() {
-        return {mainThread,
-                clock,
-                storeExecutor,
-                windowExecutor,
-                restoreExecutor,
-                desktop,
-                desktop,
-                desktop,
-                desktop,
-                session,
-                session,
-                defaults,
-                presenter,
-                overlays,
-                keyboard,
-                paths,
-                [this](const StorePaths& at) { return openStore(at); }};
+        return {.mainThread = mainThread,
+                .clock = clock,
+                .storeExecutor = storeExecutor,
+                .windowExecutor = windowExecutor,
+                .restoreExecutor = restoreExecutor,
+                .accessibility = desktop,
+                .windowServer = desktop,
+                .workspace = desktop,
+                .screens = desktop,
+                .pointer = desktop,
+                .session = session,
+                .systemEvents = session,
+                .defaults = defaults,
+                .presenter = presenter,
+                .overlays = overlays,
+                .hotKeys = keyboard,
+                .storePaths = paths,
+                .openStore = [this](const StorePaths& at) { return openStore(at); }};
     }
 
     // Builds the model and lets its bootstrap finish.

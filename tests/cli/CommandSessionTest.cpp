@@ -42,7 +42,7 @@ class CommandSessionTest : public ::testing::Test {
         std::istringstream lines(input);
         StreamLineReader in(lines);
         AppModel model({mainThread, clock, executor, executor, executor, desktop, desktop, desktop,
-                        desktop, none, none, defaults, presenter, quiet, quiet, paths,
+                        desktop, desktop, none, none, defaults, presenter, quiet, quiet, paths,
                         [](const StorePaths& at) { return LayoutStore::open(at); }});
         std::optional<int> status;
         CommandSession session(model, mainThread,

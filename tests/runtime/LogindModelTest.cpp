@@ -32,8 +32,8 @@ class LogindModelTest : public ::testing::Test {
         EXPECT_TRUE(sources_->followsLogind());
         model_.emplace(AppModel::Dependencies{
             mainThread_, clock_, *store_, *windows_, *restores_, desktop_, desktop_, desktop_,
-            desktop_, sources_->session(), sources_->systemEvents(), defaults_, presenter_, quiet_,
-            quiet_, StorePaths::in(folder_ / "Orvale"),
+            desktop_, desktop_, sources_->session(), sources_->systemEvents(), defaults_,
+            presenter_, quiet_, quiet_, StorePaths::in(folder_ / "Orvale"),
             [](const StorePaths& paths) { return LayoutStore::open(paths); }});
         return *model_;
     }

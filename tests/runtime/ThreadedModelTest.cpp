@@ -48,7 +48,8 @@ TEST(ThreadedModelTest, SavesRestoresAndUndoesAcrossItsThreads) {
         SerialExecutor store, windows, restores;
         model.emplace(AppModel::Dependencies{
             mainThread, clock, store, windows, restores, desktop, desktop, desktop, desktop,
-            session, session, defaults, presenter, quiet, quiet, StorePaths::in(folder / "Orvale"),
+            desktop, session, session, defaults, presenter, quiet, quiet,
+            StorePaths::in(folder / "Orvale"),
             [](const StorePaths& paths) { return LayoutStore::open(paths); }});
 
         // Each step starts when the one before has published what it waits for.

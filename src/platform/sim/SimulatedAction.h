@@ -9,7 +9,9 @@ namespace orvale {
 // One call the simulated desktop was asked to carry out, in the order asked,
 // so tests can check what the logic did and did not do.
 struct SimulatedAction {
-    enum class Kind { read, write };
+    // `pointer` is a reading of the pointer's buttons: no element, the
+    // attribute "pressedButtons", the mask answered as a number.
+    enum class Kind { read, write, pointer };
 
     Kind kind = Kind::read;
     AXElement element;

@@ -540,6 +540,23 @@ AXError SimulatedDesktop::writeLocked(const AXElement& element, std::string_view
     return AXErrorCode::attributeUnsupported;
 }
 
+void SimulatedDesktop::pressButton(int button) {
+    std::lock_guard lock(mutex_);
+    pressedButtons_ |= Pointer::button(button);
+}
+
+void SimulatedDesktop::releaseButton(int button) {
+    std::lock_guard lock(mutex_);
+    pressedButtons_ &= ~Pointer::button(button);
+}
+
+std::optional<std::uint32_t> SimulatedDesktop::pressedButtons() {
+    std::lock_guard lock(mutex_);
+    record(SimulatedAction::Kind::pointer, {}, "pressedButtons", double(pressedButtons_), 0,
+           AXErrorCode::success);
+    return pressedButtons_;
+}
+
 void SimulatedDesktop::record(SimulatedAction::Kind kind, const AXElement& element,
                               std::string_view attribute, const AXValue& value, double seconds,
                               AXError result) {

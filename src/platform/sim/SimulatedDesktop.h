@@ -33,7 +33,8 @@ namespace orvale {
 class SimulatedDesktop final : public Accessibility,
                                public WindowServer,
                                public Workspace,
-                               public Screens {
+                               public Screens,
+                               public Pointer {
   public:
     explicit SimulatedDesktop(VirtualClock& clock) : clock_(clock) {}
 
@@ -81,6 +82,10 @@ class SimulatedDesktop final : public Accessibility,
     // user does while a window is being moved.
     void observeWrites(std::function<void(const AXElement&, std::string_view)> observer);
 
+    // The pointer: a button pressed stays held until released.
+    void pressButton(int button);
+    void releaseButton(int button);
+
     // What was asked.
     std::vector<SimulatedAction> actions() const;
     std::size_t count(SimulatedAction::Kind kind, std::string_view attribute = {}) const;
@@ -113,6 +118,9 @@ class SimulatedDesktop final : public Accessibility,
 
     // Screens.
     ScreenList screens() override;
+
+    // Pointer.
+    std::optional<std::uint32_t> pressedButtons() override;
 
   private:
     enum class NodeKind { application, window, element };
@@ -165,6 +173,7 @@ class SimulatedDesktop final : public Accessibility,
     bool trusted_ = true;
     std::optional<int> writesBeforeRevoking_;
     bool windowListAvailable_ = true;
+    std::uint32_t pressedButtons_ = 0;
     bool recording_ = true;
     std::function<void(const AXElement&, std::string_view)> writeObserver_;
 };

@@ -4,6 +4,7 @@
 
 #include "platform/x11/X11Accessibility.h"
 #include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Pointer.h"
 #include "platform/x11/X11Screens.h"
 #include "platform/x11/X11WindowServer.h"
 #include "platform/x11/X11Workspace.h"
@@ -25,6 +26,7 @@ class X11Desktop {
     X11WindowServer& windowServer() { return windowServer_; }
     X11Workspace& workspace() { return workspace_; }
     X11Screens& screens() { return screens_; }
+    X11Pointer& pointer() { return pointer_; }
 
   private:
     explicit X11Desktop(std::unique_ptr<X11Connection> connection)
@@ -33,7 +35,8 @@ class X11Desktop {
           accessibility_(*connection_, readings_),
           windowServer_(*connection_, readings_),
           workspace_(*connection_, readings_),
-          screens_(*connection_) {}
+          screens_(*connection_),
+          pointer_(*connection_) {}
 
     std::unique_ptr<X11Connection> connection_;
     ClientReadings readings_;
@@ -41,6 +44,7 @@ class X11Desktop {
     X11WindowServer windowServer_;
     X11Workspace workspace_;
     X11Screens screens_;
+    X11Pointer pointer_;
 };
 
 inline std::unique_ptr<X11Desktop> X11Desktop::open(const char* displayName,
