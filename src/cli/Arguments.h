@@ -20,6 +20,8 @@ enum class CommandName {
     backup,
     displays,
     windows,
+    link,
+    unlink,
     undo,
     shortcut,
     automation,

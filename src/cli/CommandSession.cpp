@@ -179,6 +179,10 @@ void CommandSession::start() {
         case CommandName::shortcut:
             shortcut();
             return;
+        case CommandName::link:
+        case CommandName::unlink:
+            link(command_.name == CommandName::link);
+            return;
         case CommandName::automation:
             // A preference that cannot be written is raised, and printed.
             model_.setAutomationEnabled(operands[0] == "on");
@@ -241,6 +245,22 @@ void CommandSession::restore() {
     resultBefore_ = model_.lastResult();
     model_.restoreLayout(layout->id);
     awaitRestore(true);
+}
+
+void CommandSession::link(bool linking) {
+    const Layout* layout = named(command_.operands[0]);
+    if (!layout) return;
+    const Uuid id = layout->id;
+    auto done = answer([this, id] {
+        const Layout* now = model_.layout(id);
+        terminal_.out << "“" << now->name << "”: " << model_.automationDescription(*now) << "\n";
+        finish(kSuccess);
+    });
+    if (linking) {
+        model_.associateAutomation(id, std::move(done));
+    } else {
+        model_.clearAutomation(id, std::move(done));
+    }
 }
 
 void CommandSession::shortcut() {

@@ -65,6 +65,7 @@ class CommandSession {
     void restore();
     void undo();
     void shortcut();
+    void link(bool linking);
     // After a call that may have started a run or opened the display prompt.
     void awaitRestore(bool promptAllowed);
     void restoreEnded();
