@@ -13,21 +13,16 @@
 // an application of its own and matching never has to ask which is which.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "BareMove.h"
 #include "BenchMain.h"
+#include "ProgramRun.h"
+#include "Timed.h"
 #include "platform/x11/XSession.h"
 #include "support/TemporaryFolder.h"
-
-extern char** environ;
 
 namespace orvale {
 namespace {
@@ -35,37 +30,10 @@ namespace {
 constexpr int kWindows = 20;
 constexpr int kRounds = 9;
 
-// Runs the built `orvale` with `arguments` in this process's environment and
-// answers what it printed; throws unless it exits with status 0.
 std::string orvale(const std::vector<std::string>& arguments) {
     std::vector<std::string> words = {ORVALE_BINARY};
     words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& word : words) argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    int output[2];
-    if (::pipe2(output, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-    ::posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    pid_t pid = -1;
-    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::close(output[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t count; spawned == 0 && (count = ::read(output[0], buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(output[0]);
-    int status = -1;
-    if (spawned != 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) ||
-        WEXITSTATUS(status) != 0) {
-        throw std::runtime_error("orvale " + arguments.front() + " failed");
-    }
-    return text;
+    return runToEnd(std::move(words));
 }
 
 struct Desk {
@@ -138,23 +106,9 @@ struct Desk {
 
 struct Timings {
     std::vector<double> floor, wmctrl, restore, help, list;
-
-    static double median(std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    }
 };
 
 Timings timings;
-
-template <typename Work>
-void timed(std::vector<double>& into, Work work) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    into.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count());
-}
 
 void BM_CommandLineRestore(benchmark::State& state) {
     Desk desk;
@@ -167,7 +121,7 @@ void BM_CommandLineRestore(benchmark::State& state) {
         timed(timings.help, [] { orvale({"--help"}); });
         timed(timings.list, [] { orvale({"list"}); });
     }
-    state.counters["restore_ms"] = Timings::median(timings.restore);
+    state.counters["restore_ms"] = median(timings.restore);
 }
 
 BENCHMARK(BM_CommandLineRestore)->Unit(benchmark::kMillisecond)->Iterations(kRounds);
@@ -177,11 +131,10 @@ BENCHMARK(BM_CommandLineRestore)->Unit(benchmark::kMillisecond)->Iterations(kRou
 
 int main(int argc, char** argv) {
     if (!orvale::runBenchmarks(argc, argv)) return 1;
-    using orvale::Timings;
+    using orvale::median;
     const auto& t = orvale::timings;
     if (t.restore.empty()) return 0;
-    const double restore = Timings::median(t.restore), floor = Timings::median(t.floor),
-                 wmctrl = Timings::median(t.wmctrl);
+    const double restore = median(t.restore), floor = median(t.floor), wmctrl = median(t.wmctrl);
     std::printf(
         "Medians of %d rounds, %d windows under openbox:\n"
         "  orvale restore   %.1f ms (start to exit)\n"
@@ -191,7 +144,7 @@ int main(int argc, char** argv) {
         "  orvale list      %.1f ms (Qt, the store and the model started)\n"
         "restore / floor  = %.2f\n"
         "restore / wmctrl = %.2f\n",
-        orvale::kRounds, orvale::kWindows, restore, floor, wmctrl, Timings::median(t.help),
-        Timings::median(t.list), restore / floor, restore / wmctrl);
+        orvale::kRounds, orvale::kWindows, restore, floor, wmctrl, median(t.help), median(t.list),
+        restore / floor, restore / wmctrl);
     return 0;
 }

@@ -122,6 +122,38 @@ TEST_F(ResidentEndToEndTest, CommandsFromOtherProcessesShareOneUndoAndASecondIns
         << alone.err;
 }
 
+// A shortcut set from the command line is held by the running program: its
+// press restores the layout, the restore is undone like any other, and a
+// combination another X client holds is refused.
+TEST_F(ResidentEndToEndTest, AShortcutPressRestoresAndAHeldCombinationIsRefused) {
+    const auto atSave = geometries();
+    ASSERT_NO_FATAL_FAILURE(startResident());
+    const Outcome set = orvale({"shortcut", "Work", "Super+Alt+1"});
+    ASSERT_EQ(set.status, cli::kSuccess) << set.err;
+    EXPECT_EQ(set.out, "Alt+Super+1 restores “Work”.\n");
+
+    const auto moved = shuffled();
+    session->run({"xdotool", "key", "super+alt+1"});
+    EXPECT_TRUE(session->waitUntil([&] { return at(atSave); }));
+    const Outcome undone = orvale({"undo"});
+    ASSERT_EQ(undone.status, cli::kSuccess) << undone.err;
+    EXPECT_TRUE(at(moved)) << undone.out;
+
+    // The session's own connection is a client other than the program.
+    const xcb_keycode_t three = 12;
+    xcb_generic_error_t* error =
+        xcb_request_check(session->connection().raw(),
+                          xcb_grab_key_checked(session->connection().raw(), 1, session->root(),
+                                               XCB_MOD_MASK_4 | XCB_MOD_MASK_1, three,
+                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+    const bool granted = error == nullptr;
+    std::free(error);
+    ASSERT_TRUE(granted);
+    const Outcome refused = orvale({"shortcut", "Work", "Super+Alt+3"});
+    EXPECT_EQ(refused.status, cli::kFailure);
+    EXPECT_EQ(refused.err, "Alt+Super+3 is in use or reserved. Choose another shortcut.\n");
+}
+
 // A question the program asks is answered on the terminal of the command
 // that asked for the restore.
 TEST_F(ResidentEndToEndTest, AChoiceIsAskedOnTheTerminalOfTheCommand) {
