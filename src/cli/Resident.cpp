@@ -71,16 +71,20 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment) {
     struct Disconnect {
         ~Disconnect() { QDBusConnection::disconnectFromBus(kConnectionName); }
     } disconnect;
-    if (!bus.isConnected()) {
-        terminal.err << "orvale: no session bus answers"
-                     << (address ? "" : " (DBUS_SESSION_BUS_ADDRESS is not set)")
-                     << ", so commands cannot reach this Orvale and a second one could start.\n";
-    } else if (!bus.registerService(bus::kService)) {
+    // Which program runs, said before anything is opened.
+    const auto refuse = [&] {
         const auto owner = bus.interface()->servicePid(bus::kService);
         terminal.err << "orvale: Orvale is already running";
         if (owner.isValid()) terminal.err << " (process " << owner.value() << ")";
         terminal.err << ".\n";
         return kFailure;
+    };
+    if (!bus.isConnected()) {
+        terminal.err << "orvale: no session bus answers"
+                     << (address ? "" : " (DBUS_SESSION_BUS_ADDRESS is not set)")
+                     << ", so commands cannot reach this Orvale and a second one could start.\n";
+    } else if (bus.interface()->isServiceRegistered(bus::kService).value()) {
+        return refuse();
     }
 
     TerminalPresenter presenter(terminal.err);
@@ -89,8 +93,15 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment) {
     if (!host) return kFailure;
     StopSignals stopSignals;
     BusService service(host->model(), host->mainThread(), bus);
+    // The object is there before the name: a command that sees the name
+    // finds the object. Of two programs started at once, only one gets the
+    // name.
     if (bus.isConnected()) {
         bus.registerVirtualObject(bus::kPath, &service, QDBusConnection::SingleNode);
+        if (!bus.registerService(bus::kService)) {
+            bus.unregisterObject(bus::kPath);
+            return refuse();
+        }
     }
     bool bootstrapping = false;
     auto ready = host->model().observe([&](AppModel::Property property) {
