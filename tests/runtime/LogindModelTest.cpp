@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <atomic>
 #include <iostream>
+#include <memory>
 #include <optional>
 
 #include "app/AppModel.h"
@@ -24,6 +27,42 @@ namespace {
 
 using testing::waitUntil;
 
+// Qt's event loop with the virtual clock moved on by each delay as its task
+// runs, so a loop that polls on delayed tasks sees its time pass with them.
+// Main thread only, like the tasks it runs.
+class ClockedMainThread final : public MainThread {
+  public:
+    ClockedMainThread(MainThread& loop, VirtualClock& clock) : loop_(loop), clock_(clock) {}
+
+    void post(std::function<void()> task) override { loop_.post(std::move(task)); }
+    TaskHandle postAfter(Clock::Duration delay, std::function<void()> task) override {
+        auto cancelled = std::make_shared<std::atomic<bool>>(false);
+        auto done = std::make_shared<bool>(false);
+        delayed_.push_back({cancelled, done});
+        loop_.postAfter(delay, [this, delay, cancelled, done, task = std::move(task)] {
+            *done = true;
+            if (*cancelled) return;
+            clock_.advance(delay);
+            task();
+        });
+        return TaskHandle(cancelled);
+    }
+    // Delayed tasks neither run nor called off.
+    std::size_t waiting() const {
+        return std::count_if(delayed_.begin(), delayed_.end(),
+                             [](const Delayed& task) { return !*task.done && !*task.cancelled; });
+    }
+
+  private:
+    struct Delayed {
+        std::shared_ptr<std::atomic<bool>> cancelled;
+        std::shared_ptr<bool> done;
+    };
+    MainThread& loop_;
+    VirtualClock& clock_;
+    std::vector<Delayed> delayed_;
+};
+
 class LogindModelTest : public ::testing::Test {
   protected:
     // Call once logind is set up as the test wants it at the start.
@@ -31,8 +70,8 @@ class LogindModelTest : public ::testing::Test {
         sources_.emplace(desktopSession_, desktopSession_, &std::cerr, logind_.where());
         EXPECT_TRUE(sources_->followsLogind());
         model_.emplace(AppModel::Dependencies{
-            mainThread_, clock_, *store_, *windows_, *restores_, desktop_, desktop_, desktop_,
-            desktop_, desktop_, sources_->session(), sources_->systemEvents(), defaults_,
+            clockedMainThread_, clock_, *store_, *windows_, *restores_, desktop_, desktop_,
+            desktop_, desktop_, desktop_, sources_->session(), sources_->systemEvents(), defaults_,
             presenter_, quiet_, quiet_, StorePaths::in(folder_ / "Orvale"),
             [](const StorePaths& paths) { return LayoutStore::open(paths); }});
         return *model_;
@@ -45,6 +84,7 @@ class LogindModelTest : public ::testing::Test {
     testing::FakeLogind logind_;
     QtMainThread mainThread_;
     VirtualClock clock_;
+    ClockedMainThread clockedMainThread_{mainThread_, clock_};
     SimulatedDesktop desktop_{clock_};
     // The desktop's display and application events, and the session
     // reading logind's replaces.
@@ -84,6 +124,111 @@ TEST_F(LogindModelTest, lockSleepAndAnotherSessionPauseTheSessionUntilTheyEnd) {
         step.act();
         EXPECT_TRUE(waitUntil([&] { return model.sessionEligible() == step.eligible; }));
     }
+}
+
+// Automatic restore follows logind: a display change behind a locked screen is
+// acted on once it unlocks, and waking from sleep restores.
+class LogindAutomationTest : public LogindModelTest {
+  protected:
+    static constexpr RectD kSaved{100, 100, 600, 400};
+
+    // Saves one window as "Work" on two displays, links it to them with
+    // automatic restore on, and moves the window away.
+    void startLinked() {
+        desktop_.plugDisplay({.identity = {1, 1, 1, 0},
+                              .name = "Built-in",
+                              .frame = {0, 0, 1440, 900},
+                              .visibleFrame = {0, 25, 1440, 875},
+                              .isPrimary = true});
+        side_ = desktop_.plugDisplay(kSide);
+        window_ = desktop_.openWindow(
+            desktop_.launch({.bundleID = "org.example.Editor", .name = "Editor"}),
+            {.frame = kSaved});
+        AppModel& model = startModel();
+        observation_ = model.observe([this](AppModel::Property property) {
+            if (property == AppModel::Property::isBootstrapping) {
+                opened_ = !model_->isBootstrapping();
+            }
+            if (property == AppModel::Property::lastResult) ++restores_;
+        });
+        ASSERT_TRUE(waitUntil([&] { return opened_; }));
+        std::optional<bool> captured;
+        model.beginSave([&](bool pending) { captured = pending; });
+        ASSERT_TRUE(waitUntil([&] { return captured.has_value(); }));
+        ASSERT_TRUE(*captured) << (model.activeError() ? model.activeError()->message : "");
+        ASSERT_EQ(reply([&](auto done) { model.savePendingLayout("Work", false, done); }),
+                  std::nullopt);
+        const Layout* work = model.layoutNamed("Work");
+        ASSERT_NE(work, nullptr);
+        model.setAutomationEnabled(true);
+        ASSERT_EQ(reply([&](auto done) { model.associateAutomation(work->id, done); }),
+                  std::nullopt);
+        moveAway();
+    }
+
+    std::optional<std::string> reply(const std::function<void(AppModel::TextReply)>& ask) {
+        std::optional<std::optional<std::string>> answer;
+        ask([&](std::optional<std::string> text) { answer = std::move(text); });
+        EXPECT_TRUE(waitUntil([&] { return answer.has_value(); }));
+        return answer.value_or("no reply");
+    }
+
+    void moveAway() {
+        SimulatedWindow moved = desktop_.window(window_);
+        moved.frame = {20, 60, 300, 200};
+        desktop_.updateWindow(window_, moved);
+    }
+    RectD frame() const { return desktop_.window(window_).frame; }
+
+    // The side display unplugged and plugged back, each change announced,
+    // and the model through with both.
+    void replugSide() {
+        desktop_.unplugDisplay(side_);
+        desktopSession_.deliver(SystemEvent::displaysChanged);
+        side_ = desktop_.plugDisplay(kSide);
+        desktopSession_.deliver(SystemEvent::displaysChanged);
+        bool handled = false;
+        mainThread_.post([&] { handled = true; });
+        ASSERT_TRUE(waitUntil([&] { return handled; }));
+    }
+
+    static inline const SimulatedDisplay kSide{.identity = {9, 9, 9, 0},
+                                               .name = "Side",
+                                               .frame = {1440, 0, 1280, 800},
+                                               .visibleFrame = {1440, 0, 1280, 800}};
+    std::uint32_t side_ = 0;
+    AXElement window_{};
+    bool opened_ = false;
+    int restores_ = 0;
+    AppModel::Observation observation_;
+};
+
+TEST_F(LogindAutomationTest, AChangeBehindTheLockIsRestoredOnUnlockAndWakingRestoresAgain) {
+    ASSERT_NO_FATAL_FAILURE(startLinked());
+    AppModel& model = *model_;
+
+    logind_.lock();
+    ASSERT_TRUE(waitUntil([&] { return !model.sessionEligible(); }));
+    ASSERT_NO_FATAL_FAILURE(replugSide());
+    EXPECT_EQ(clockedMainThread_.waiting(), 0u) << "nothing settles behind the lock";
+    EXPECT_EQ(restores_, 0);
+
+    logind_.unlock();
+    ASSERT_TRUE(waitUntil([&] { return restores_ == 1 && !model.busy(); }));
+    EXPECT_EQ(frame(), kSaved);
+    ASSERT_TRUE(model.undoInfo());
+    EXPECT_EQ(model.undoInfo()->layoutName, "Work");
+
+    // Past the time the same setup is not restored again.
+    clock_.advance(std::chrono::seconds(31));
+    moveAway();
+    logind_.sleep(true);
+    ASSERT_TRUE(waitUntil([&] { return !model.sessionEligible(); }));
+    EXPECT_EQ(restores_, 1);
+    logind_.sleep(false);
+    ASSERT_TRUE(waitUntil([&] { return restores_ == 2 && !model.busy(); }));
+    EXPECT_EQ(frame(), kSaved);
+    EXPECT_EQ(model.automationNotice(), std::nullopt);
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-#include <thread>
-
+#include "platform/x11/ResidentHarness.h"
 #include "platform/x11/SavedLayoutFixture.h"
 #include "restore/FrameTolerances.h"
 
@@ -13,64 +10,20 @@ namespace {
 // The program running in the background of a session with openbox and a
 // private session bus, and commands run as processes of their own that it
 // carries out.
-class ResidentEndToEndTest : public SavedLayoutFixture {
+class ResidentEndToEndTest : public SavedLayoutFixture, protected ResidentHarness {
   protected:
     void SetUp() override {
         SavedLayoutFixture::SetUp();
         if (HasFatalFailure()) return;
-        const auto address =
-            startAndReadLine({"env", "HOME=" + folder.path().string(), "dbus-daemon", "--session",
-                              "--nofork", "--print-address=3"},
-                             "", bus);
-        ASSERT_TRUE(address);
-        // Inherited by every program the test starts.
-        ::setenv("DBUS_SESSION_BUS_ADDRESS", address->c_str(), 1);
-        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-        ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
+        ASSERT_NO_FATAL_FAILURE(startBus(folder.path(), session->display()));
     }
 
-    // Starts the program in the background and waits until it owns its name.
-    void startResident() {
-        resident = std::make_unique<ChildProcess>(std::vector<std::string>{ORVALE_BINARY, "daemon"},
-                                                  session->display());
-        const Outcome waited =
-            run({"gdbus", "wait", "--session", "--timeout", "30", "org.orvale.Orvale"});
-        ASSERT_EQ(waited.status, 0) << waited.err;
+    void TearDown() override {
+        resident.reset();
+        bus.reset();
     }
 
-    // Runs `orvale` with `arguments` to its end.
-    Outcome orvale(const std::vector<std::string>& arguments) {
-        std::vector<std::string> command{ORVALE_BINARY};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        return run(command);
-    }
-
-    Outcome run(const std::vector<std::string>& command) {
-        const std::string out = (folder / "out").string();
-        const std::string err = (folder / "err").string();
-        std::vector<std::string> shell{"sh", "-c", "exec \"$@\" >" + out + " 2>" + err, "sh"};
-        shell.insert(shell.end(), command.begin(), command.end());
-        ChildProcess child(shell, session->display());
-        const auto status = child.waitForExit(std::chrono::seconds(60));
-        return {status.value_or(-1), contents(out), contents(err)};
-    }
-
-    // Asks again every 50 ms until `condition` holds, for at most 30 seconds.
-    static bool waitFor(const std::function<bool()>& condition) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
-    }
-
-    static std::string contents(const std::string& path) {
-        std::ifstream file(path);
-        std::stringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    using ResidentHarness::orvale;
 
     // The windows of the layout moved away from where they were saved.
     std::map<xcb_window_t, RectD> shuffled() {
@@ -86,9 +39,6 @@ class ResidentEndToEndTest : public SavedLayoutFixture {
         }
         return true;
     }
-
-    std::unique_ptr<ChildProcess> bus;
-    std::unique_ptr<ChildProcess> resident;
 };
 
 TEST_F(ResidentEndToEndTest, CommandsFromOtherProcessesShareOneUndoAndASecondInstanceRefuses) {
