@@ -116,13 +116,4 @@ std::optional<int> runInResident(const Command& command, Terminal terminal,
     return reply.argumentAt<0>();
 }
 
-std::optional<unsigned> residentProcess(const EnvironmentLookup& environment) {
-    if (!environment("DBUS_SESSION_BUS_ADDRESS")) return std::nullopt;
-    Connection connection(environment);
-    if (!connection.residentRuns()) return std::nullopt;
-    const auto pid = connection.get().interface()->servicePid(bus::kService);
-    if (!pid.isValid()) return std::nullopt;
-    return pid.value();
-}
-
 }  // namespace orvale::cli

@@ -19,8 +19,4 @@ namespace orvale::cli {
 std::optional<int> runInResident(const Command& command, Terminal terminal,
                                  const EnvironmentLookup& environment);
 
-// The process that owns the name of the running Orvale on the session bus
-// `environment` names, when one does.
-std::optional<unsigned> residentProcess(const EnvironmentLookup& environment);
-
 }  // namespace orvale::cli
