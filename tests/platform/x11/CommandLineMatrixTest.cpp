@@ -141,6 +141,11 @@ TEST_P(CommandLineMatrixTest, SaveThenRestorePutsEveryWindowBackAndSaysSo) {
     } else {
         for (const Client& client : kClients) shuffle(client, windows[client.name]);
     }
+    // Restored only once the window manager is done with the shuffle: fluxbox
+    // still adjusts a maximised window after its first new geometry.
+    ASSERT_EQ(desktop.settledCapture(*session, std::size(kClients)).entries.size(),
+              std::size(kClients))
+        << "windows settled after the shuffle";
 
     const Outcome restored = orvale({"restore", "Work"});
     ASSERT_EQ(restored.status, cli::kSuccess) << restored.err;
