@@ -66,8 +66,12 @@ struct BusService::Run {
     std::unique_ptr<CommandSession> session;
 };
 
-BusService::BusService(AppModel& model, MainThread& mainThread, QDBusConnection connection)
-    : model_(model), mainThread_(mainThread), connection_(std::move(connection)) {
+BusService::BusService(AppModel& model, MainThread& mainThread, QDBusConnection connection,
+                       bool windowsAsk)
+    : model_(model),
+      mainThread_(mainThread),
+      connection_(std::move(connection)),
+      windowsAsk_(windowsAsk) {
     observation_ = model_.observe([this](AppModel::Property property) { changed(property); });
 }
 
@@ -169,7 +173,8 @@ void BusService::changed(AppModel::Property property) {
            << QString::fromStdString(propertyValue(model_, property).dump());
     connection_.send(signal);
     using Property = AppModel::Property;
-    if (property == Property::missingDisplayPrompt || property == Property::resolutionRequest) {
+    if (!windowsAsk_ &&
+        (property == Property::missingDisplayPrompt || property == Property::resolutionRequest)) {
         // Looked at once the change is over, when a command that restores
         // has had its chance to take the question.
         mainThread_.post([this, alive = alive_] {

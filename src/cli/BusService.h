@@ -19,8 +19,9 @@ namespace orvale::cli {
 //
 // A window-choice or missing-display question that comes up while no command
 // from the command line is restoring (a shortcut's restore, say) has no one to
-// answer it in a program without windows: it is cancelled and the reason is
-// written to standard error.
+// answer it in a program without windows: unless the program's windows ask it
+// (`windowsAsk`), it is cancelled and the reason is written to standard
+// error.
 //
 // Threads: main thread only; messages delivered on another thread are handed
 // to the main thread. Ownership: the model, the main thread and the connection
@@ -30,7 +31,8 @@ namespace orvale::cli {
 // not answered (their callers see the bus's no-reply error).
 class BusService final : public QDBusVirtualObject {
   public:
-    BusService(AppModel& model, MainThread& mainThread, QDBusConnection connection);
+    BusService(AppModel& model, MainThread& mainThread, QDBusConnection connection,
+               bool windowsAsk = false);
     ~BusService() override;
 
     // Calls that came before this are held until it is called: the model has
@@ -53,6 +55,7 @@ class BusService final : public QDBusVirtualObject {
     AppModel& model_;
     MainThread& mainThread_;
     QDBusConnection connection_;
+    bool windowsAsk_ = false;
     bool ready_ = false;
     std::vector<QDBusMessage> held_;
     std::list<std::unique_ptr<Run>> runs_;

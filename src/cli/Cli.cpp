@@ -1,6 +1,8 @@
 #include "cli/Cli.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <memory>
 
 #include "cli/Arguments.h"
 #include "cli/BusClient.h"
@@ -36,10 +38,10 @@ std::optional<int> withoutResident(CommandName name, std::ostream& err) {
 
 int run(const std::vector<std::string>& arguments, Terminal terminal,
         const EnvironmentLookup& environment) {
-    // On a desktop, “orvale” alone starts the program.
-    const ParsedArguments parsed = parseArguments(arguments.empty() && environment("DISPLAY")
-                                                      ? std::vector<std::string>{"daemon"}
-                                                      : arguments);
+    // On a desktop, “orvale” alone starts the program with its tray item.
+    const bool desktop = arguments.empty() && environment("DISPLAY");
+    const ParsedArguments parsed =
+        parseArguments(desktop ? std::vector<std::string>{"daemon"} : arguments);
     if (parsed.help) {
         terminal.out << *parsed.help;
         return kSuccess;
@@ -55,6 +57,14 @@ int run(const std::vector<std::string>& arguments, Terminal terminal,
     int argc = 1;
     char name[] = "orvale";
     char* argv[] = {name, nullptr};
+    if (desktop) {
+        // Qt ends the process when it cannot open the display; said here
+        // in this program's words instead.
+        if (!openDesktop(terminal.err)) return kFailure;
+        QApplication application(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        return runResident(terminal, environment, true);
+    }
     QCoreApplication application(argc, argv);
     if (command.name == CommandName::daemon) return runResident(terminal, environment);
     if (const auto status = runInResident(command, terminal, environment)) return *status;

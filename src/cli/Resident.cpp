@@ -13,6 +13,7 @@
 #include "cli/BusService.h"
 #include "cli/CommandLinePorts.h"
 #include "cli/ModelHost.h"
+#include "ui/DesktopInterface.h"
 
 namespace orvale::cli {
 namespace {
@@ -64,7 +65,7 @@ class StopSignals {
 
 }  // namespace
 
-int runResident(Terminal terminal, const EnvironmentLookup& environment) {
+int runResident(Terminal terminal, const EnvironmentLookup& environment, bool desktop) {
     const auto address = environment("DBUS_SESSION_BUS_ADDRESS");
     QDBusConnection bus = QDBusConnection::connectToBus(
         QString::fromStdString(address.value_or("")), kConnectionName);
@@ -87,12 +88,15 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment) {
         return refuse();
     }
 
-    TerminalPresenter presenter(terminal.err);
+    TerminalPresenter terminalPresenter(terminal.err);
+    std::optional<ui::DesktopInterface> interface;
+    if (desktop) interface.emplace();
+    WindowPresenter& presenter = interface ? interface->presenter() : terminalPresenter;
     auto host =
         ModelHost::open({.windows = true, .resident = true}, presenter, terminal.err, environment);
     if (!host) return kFailure;
     StopSignals stopSignals;
-    BusService service(host->model(), host->mainThread(), bus);
+    BusService service(host->model(), host->mainThread(), bus, desktop);
     // The object is there before the name: a command that sees the name
     // finds the object. Of two programs started at once, only one gets the
     // name.
@@ -113,6 +117,7 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment) {
             service.setReady();
         }
     });
+    if (interface) interface->start(host->model());
     terminal.err << "Orvale is running (process " << ::getpid() << "). Stop it with Ctrl+C.\n"
                  << std::flush;
     QCoreApplication::exec();

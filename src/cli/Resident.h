@@ -12,8 +12,12 @@ namespace orvale::cli {
 // runs, when an Orvale already owns the name on the bus. Answers the exit
 // status.
 //
-// Threads: the process's main thread, with a QCoreApplication alive and its
-// event loop not running; blocks until the program stops.
-int runResident(Terminal terminal, const EnvironmentLookup& environment);
+// With `desktop`, the program shows its tray item, panel and windows, which
+// also ask the questions of restores that no command started.
+//
+// Threads: the process's main thread, with a QCoreApplication (a QApplication
+// with `desktop`) alive and its event loop not running; blocks until the
+// program stops.
+int runResident(Terminal terminal, const EnvironmentLookup& environment, bool desktop = false);
 
 }  // namespace orvale::cli

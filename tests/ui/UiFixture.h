@@ -1,0 +1,43 @@
+#pragma once
+
+// A model over the simulated desktop, as in the model's tests, with the
+// interface's views on Qt's offscreen platform. settleUi() runs the model's
+// work and then the views' redraws until nothing is left.
+
+#include <QApplication>
+#include <QWidget>
+#include <string>
+
+#include "app/ModelFixture.h"
+#include "ui/ViewContext.h"
+
+namespace orvale::testing {
+
+class UiFixture : public ModelFixture {
+  protected:
+    ui::ViewContext context() { return ui::ViewContext{*model, presenter, keyboard}; }
+
+    void settleUi() {
+        for (int round = 0; round < 100; ++round) {
+            settle();
+            QCoreApplication::processEvents();
+            if (storeExecutor.runAll() + windowExecutor.runAll() + restoreExecutor.runAll() +
+                    mainThread.runReady() ==
+                0) {
+                QCoreApplication::processEvents();
+                return;
+            }
+        }
+        ADD_FAILURE() << "the model and the views never settled";
+    }
+
+    // The child of `root` with this object name, which must exist.
+    template <typename Widget = QWidget>
+    static Widget* find(const QWidget& root, const std::string& name) {
+        auto* found = root.findChild<Widget*>(QString::fromStdString(name));
+        EXPECT_NE(found, nullptr) << "no " << name;
+        return found;
+    }
+};
+
+}  // namespace orvale::testing
