@@ -13,15 +13,19 @@ BUILD_PACKAGES=(
 
 # What scripts/run needs on top when there is no X display to show Orvale
 # on: a private X server and session bus, a window manager, a few windows and
-# the X tools that move them and read where they are.
-DEMO_PACKAGES=(xvfb openbox xterm x11-apps x11-utils wmctrl dbus-daemon)
+# the X tools that move them and read where they are; a tray to dock in and
+# the tools that write screenshots.
+DEMO_PACKAGES=(
+  xvfb openbox xterm x11-apps x11-utils wmctrl dbus-daemon trayer xdotool netpbm
+  fonts-dejavu-core
+)
 
 # What building and running the tests and benchmarks needs on top.
 TEST_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev "${DEMO_PACKAGES[@]}"
   xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3
-  x11-xserver-utils x11-xkb-utils xkb-data zenity gtk-3-examples xdotool python3
-  qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock
+  x11-xserver-utils x11-xkb-utils xkb-data zenity gtk-3-examples python3
+  qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock at-spi2-core python3-pyatspi
 )
 
 missing_packages() {

@@ -1,0 +1,298 @@
+#!/usr/bin/python3
+"""Orvale as a user meets it, on a private X server with a tray and the
+accessibility bus: the tray icon appears, a click opens the panel, and
+through the accessibility interface a screen reader uses, the user saves a
+layout, restores it after the windows moved, and undoes the restore.
+
+Usage: tray_end_to_end_test.py ORVALE_BINARY [SCREENSHOT_FOLDER]
+"""
+
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ORVALE = sys.argv[1] if len(sys.argv) > 1 else 'orvale'
+SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
+# Long enough for a loaded machine; every wait ends as soon as its answer comes.
+LIMIT = 30.0
+
+
+def wait_for(what, condition, limit=LIMIT):
+    """Polls `condition` until it answers something true; fails after `limit`."""
+    deadline = time.monotonic() + limit
+    while True:
+        answer = condition()
+        if answer:
+            return answer
+        if time.monotonic() > deadline:
+            raise AssertionError('timed out waiting for ' + what)
+        time.sleep(0.05)
+
+
+class Desktop:
+    """Xvfb, a session bus with the accessibility bus, openbox and trayer,
+    each started here and stopped by process id."""
+
+    def __init__(self, folder):
+        self.folder = folder
+        self.processes = []
+        self.env = dict(os.environ)
+        runtime = os.path.join(folder, 'runtime')
+        os.makedirs(runtime, mode=0o700)
+        self.env.update({
+            'HOME': folder,
+            'XDG_RUNTIME_DIR': runtime,
+            'XDG_DATA_HOME': os.path.join(folder, 'data'),
+            'XDG_CONFIG_HOME': os.path.join(folder, 'config'),
+            'XDG_CURRENT_DESKTOP': 'Openbox',
+            'QT_QPA_PLATFORM': 'xcb',
+            'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1',
+            'NO_AT_BRIDGE': '0',
+            'LC_ALL': 'C.UTF-8',
+        })
+        self.env.pop('DBUS_SYSTEM_BUS_ADDRESS', None)
+        self.env.pop('WAYLAND_DISPLAY', None)
+
+    def start(self, arguments, **options):
+        process = subprocess.Popen(arguments, env=self.env, stdin=subprocess.DEVNULL,
+                                   start_new_session=True, **options)
+        self.processes.append(process)
+        return process
+
+    def open(self):
+        read, write = os.pipe()
+        self.start(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24',
+                    '-nolisten', 'tcp', '+extension', 'RANDR'], pass_fds=(write,),
+                   stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            self.env['DISPLAY'] = ':' + pipe.readline().strip()
+        read, write = os.pipe()
+        self.start(['dbus-daemon', '--session', '--nofork', '--nopidfile',
+                    '--print-address=' + str(write)], pass_fds=(write,))
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            self.env['DBUS_SESSION_BUS_ADDRESS'] = pipe.readline().strip()
+        self.start(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'],
+                   stderr=subprocess.DEVNULL)
+        wait_for('the accessibility bus', lambda: self.quiet(
+            ['dbus-send', '--session', '--print-reply', '--dest=org.a11y.Bus', '/org/a11y/bus',
+             'org.a11y.Bus.GetAddress']))
+        self.start(['openbox', '--config-file', '/etc/xdg/openbox/rc.xml'],
+                   stderr=subprocess.DEVNULL)
+        wait_for('the window manager', lambda: 'window id' in self.output(
+            ['xprop', '-root', '_NET_SUPPORTING_WM_CHECK']))
+        self.start(['trayer', '--edge', 'top', '--align', 'right', '--widthtype', 'request',
+                    '--height', '24', '--SetDockType', 'true'], stderr=subprocess.DEVNULL)
+        self.tray = int(wait_for('the tray', lambda: self.output(
+            ['xdotool', 'search', '--classname', '^panel$']).split()[:1] or None)[0])
+
+    def close(self):
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGTERM)
+                try:
+                    process.wait(5)
+                except subprocess.TimeoutExpired:
+                    os.killpg(process.pid, signal.SIGKILL)
+                    process.wait()
+
+    def output(self, arguments):
+        done = subprocess.run(arguments, env=self.env, capture_output=True, text=True)
+        return done.stdout if done.returncode == 0 else ''
+
+    def quiet(self, arguments):
+        return subprocess.run(arguments, env=self.env, capture_output=True).returncode == 0
+
+    def geometry(self, window):
+        """The window's client area on the root window: x, y, width, height."""
+        fields = {}
+        for line in self.output(['xwininfo', '-id', str(window)]).splitlines():
+            name, _, value = line.strip().partition(':')
+            fields[name] = value.strip()
+        return tuple(int(fields[key]) for key in (
+            'Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
+
+    def screenshot(self, name):
+        if not SHOTS:
+            return
+        os.makedirs(SHOTS, exist_ok=True)
+        path = os.path.join(SHOTS, name + '.png')
+        dump = subprocess.run(['xwd', '-root', '-silent'], env=self.env, capture_output=True)
+        image = subprocess.run(['xwdtopnm'], input=dump.stdout, capture_output=True)
+        png = subprocess.run(['pnmtopng'], input=image.stdout, capture_output=True)
+        with open(path, 'wb') as out:
+            out.write(png.stdout)
+
+
+def near(a, b, tolerance=4):
+    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+
+
+class TrayEndToEndTest(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix='orvale-tray-')
+        self.desktop = Desktop(self.folder)
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.addCleanup(self.desktop.close)
+        self.desktop.open()
+        # The accessibility client talks to this test's buses only.
+        os.environ['DISPLAY'] = self.desktop.env['DISPLAY']
+        os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.desktop.env['DBUS_SESSION_BUS_ADDRESS']
+        import pyatspi
+        self.atspi = pyatspi
+
+    def app(self):
+        desktop = self.atspi.Registry.getDesktop(0)
+        for index in range(desktop.childCount):
+            child = desktop.getChildAtIndex(index)
+            if child is not None and child.name == 'orvale':
+                return child
+        return None
+
+    def find(self, root, predicate):
+        try:
+            return self.atspi.findDescendant(root, predicate, True)
+        except Exception:
+            return None
+
+    def showing(self, accessible):
+        states = accessible.getState()
+        return (states.contains(self.atspi.STATE_SHOWING)
+                and states.contains(self.atspi.STATE_VISIBLE))
+
+    def control(self, name, within=None, enabled=True):
+        """The showing control named `name` (or whose name starts with what
+        comes before a final '*'), once there is one."""
+        def matches(accessible):
+            if accessible is None or not self.showing(accessible):
+                return False
+            if name.endswith('*'):
+                return accessible.name.startswith(name[:-1])
+            return accessible.name == name
+        def found():
+            root = within or self.app()
+            if root is None:
+                return None
+            accessible = self.find(root, matches)
+            if accessible is None:
+                return None
+            if enabled and not accessible.getState().contains(self.atspi.STATE_ENABLED):
+                return None
+            return accessible
+        return wait_for('“' + name + '”', found)
+
+    def press(self, name, within=None):
+        self.control(name, within).queryAction().doAction(0)
+
+    def window(self, title):
+        def found():
+            app = self.app()
+            if app is None:
+                return None
+            for index in range(app.childCount):
+                child = app.getChildAtIndex(index)
+                if child is not None and child.name == title and self.showing(child):
+                    return child
+            return None
+        return wait_for('the window “' + title + '”', found)
+
+    def test_save_restore_and_undo_from_the_tray(self):
+        desktop = self.desktop
+        clients = {}
+        for name in ('xlogo', 'xclock'):
+            desktop.start([name, '-geometry', '300x200+%d+%d' % (
+                120 if name == 'xlogo' else 520, 160)], stderr=subprocess.DEVNULL)
+            clients[name] = int(wait_for(name, lambda: desktop.output(
+                ['xdotool', 'search', '--classname', '^%s$' % name]).split()[:1] or None)[0])
+        for window in clients.values():
+            wait_for('the window manager to show it', lambda: '_NET_WM_STATE' in desktop.output(
+                ['xprop', '-id', str(window), '_NET_WM_STATE']) or desktop.quiet(
+                ['xprop', '-id', str(window), '_NET_FRAME_EXTENTS']))
+
+        log = open(os.path.join(self.folder, 'orvale.log'), 'w')
+        self.addCleanup(log.close)
+        self.addCleanup(self.show_log, log.name)
+        orvale = desktop.start([ORVALE], stderr=log)
+        # The icon docks in the tray as a window of Orvale's process.
+        def docked():
+            tree = desktop.output(['xwininfo', '-tree', '-id', str(desktop.tray)])
+            for window in desktop.output(['xdotool', 'search', '--pid', str(orvale.pid)]).split():
+                if '0x%x' % int(window) in tree:
+                    return int(window)
+            return None
+        icon = wait_for('the tray icon', docked)
+        subprocess.run(['xdotool', 'mousemove', '--sync', '--window', str(icon), '10', '10',
+                        'click', '1'], env=desktop.env, check=True)
+        save = self.control('Save Layout')
+        panel = self.panel_of(save)
+        self.assertEverythingNamed(panel)
+        desktop.screenshot('panel-first-run')
+
+        save.queryAction().doAction(0)
+        window = self.window('Save Layout')
+        field = wait_for('the name field', lambda: self.find(
+            window, lambda a: a is not None and a.getRole() == self.atspi.ROLE_TEXT))
+        field.queryEditableText().setTextContents('Work')
+        self.press('Save Layout', within=window)
+        restore = self.control('Restore layout')
+        saved = {name: desktop.geometry(window) for name, window in clients.items()}
+
+        for number, window in enumerate(clients.values()):
+            subprocess.run(['wmctrl', '-i', '-r', str(window), '-e',
+                            '0,%d,%d,-1,-1' % (700 + 40 * number, 420 + 30 * number)],
+                           env=desktop.env, check=True)
+        moved = wait_for('the windows to move', lambda: (lambda now: now if all(
+            not near(now[name], saved[name]) for name in now) else None)(
+            {name: desktop.geometry(window) for name, window in clients.items()}))
+        desktop.screenshot('panel-before-restore')
+
+        restore.queryAction().doAction(0)
+        wait_for('the windows to be back', lambda: all(
+            near(desktop.geometry(window), saved[name]) for name, window in clients.items()))
+        self.control('Last result: *')
+        desktop.screenshot('panel-after-restore')
+
+        self.press('Undo: Work')
+        wait_for('the windows to move again', lambda: all(
+            near(desktop.geometry(window), moved[name]) for name, window in clients.items()))
+        self.assertIsNone(orvale.poll(), 'Orvale ended')
+
+    def show_log(self, path):
+        with open(path) as log:
+            sys.stderr.write('Orvale said:\n' + log.read())
+
+    def panel_of(self, control):
+        """The top-level window that holds `control`."""
+        accessible = control
+        while accessible.parent is not None and accessible.parent.getRole() != \
+                self.atspi.ROLE_APPLICATION:
+            accessible = accessible.parent
+        return accessible
+
+    def assertEverythingNamed(self, root):
+        """Every control a user can press, type into or choose in has a name
+        that a screen reader can say."""
+        roles = {self.atspi.ROLE_PUSH_BUTTON, self.atspi.ROLE_TOGGLE_BUTTON,
+                 self.atspi.ROLE_CHECK_BOX, self.atspi.ROLE_TEXT, self.atspi.ROLE_COMBO_BOX,
+                 self.atspi.ROLE_LIST_ITEM, self.atspi.ROLE_RADIO_BUTTON}
+        unnamed = []
+        def walk(accessible):
+            if accessible is None:
+                return
+            if accessible.getRole() in roles and self.showing(accessible) \
+                    and not accessible.name.strip():
+                unnamed.append(accessible.getRoleName())
+            for index in range(accessible.childCount):
+                walk(accessible.getChildAtIndex(index))
+        walk(root)
+        self.assertEqual(unnamed, [], 'controls without an accessible name')
+
+
+if __name__ == '__main__':
+    unittest.main(argv=[sys.argv[0]])
