@@ -12,21 +12,14 @@
 namespace orvale::ui {
 
 LayoutChooserView::LayoutChooserView(const ViewContext& context)
-    : model_(context.model), presenter_(context.presenter) {
-    setObjectName("chooser-window");
-    setWindowTitle("Restore Layout");
-    column_ = new QVBoxLayout(this);
+    : QuestionWindow(context, PresentedWindow::chooser, "chooser-window", "Restore Layout") {
     // Whether a layout can be restored depends on most of the model's state.
-    watchModel(model_, this, {}, [this] { refresh(); });
-    refresh();
+    watchModel(model_, this, {}, [this] { replaceContent(build()); });
+    replaceContent(build());
 }
 
 void LayoutChooserView::reject() {
-    presenter_.close(PresentedWindow::chooser);
-}
-
-void LayoutChooserView::refresh() {
-    replaceContent(column_, content_, build());
+    closeWindow();
 }
 
 QWidget* LayoutChooserView::build() {
@@ -85,7 +78,7 @@ QWidget* LayoutChooserView::build() {
 void LayoutChooserView::choose(const Uuid& id) {
     model_.selectLayout(id);
     model_.restoreLayout(id);
-    presenter_.close(PresentedWindow::chooser);
+    closeWindow();
 }
 
 }  // namespace orvale::ui

@@ -1,10 +1,7 @@
 #pragma once
 
-#include <QDialog>
-
+#include "ui/QuestionParts.h"
 #include "ui/ViewContext.h"
-
-class QVBoxLayout;
 
 namespace orvale::ui {
 
@@ -14,7 +11,7 @@ namespace orvale::ui {
 // restores it and closes the chooser; Escape and "Close" only close it.
 //
 // Threads: main thread only. The context outlives the window.
-class LayoutChooserView final : public QDialog {
+class LayoutChooserView final : public QuestionWindow {
   public:
     explicit LayoutChooserView(const ViewContext& context);
 
@@ -22,14 +19,8 @@ class LayoutChooserView final : public QDialog {
     void reject() override;
 
   private:
-    void refresh();
     QWidget* build();
     void choose(const Uuid& id);
-
-    AppModel& model_;
-    WindowPresenter& presenter_;
-    QVBoxLayout* column_ = nullptr;
-    QWidget* content_ = nullptr;
 };
 
 }  // namespace orvale::ui

@@ -13,10 +13,8 @@
 namespace orvale::ui {
 
 MissingDisplayView::MissingDisplayView(const ViewContext& context)
-    : model_(context.model), presenter_(context.presenter) {
-    setObjectName("missing-display-window");
-    setWindowTitle("Choose a Display");
-    column_ = new QVBoxLayout(this);
+    : QuestionWindow(context, PresentedWindow::missingDisplays, "missing-display-window",
+                     "Choose a Display") {
     watchModel(model_, this, {AppModel::Property::missingDisplayPrompt}, [this] { refresh(); });
     refresh();
 }
@@ -25,22 +23,17 @@ void MissingDisplayView::reject() {
     if (model_.missingDisplayPrompt()) {
         model_.cancelMissingDisplays();
     } else {
-        presenter_.close(PresentedWindow::missingDisplays);
+        closeWindow();
     }
 }
 
 void MissingDisplayView::refresh() {
     const auto& prompt = model_.missingDisplayPrompt();
-    const std::optional<Uuid> id = prompt ? std::optional(prompt->id) : std::nullopt;
-    if (shown_ && id == promptID_) return;
-    shown_ = true;
-    promptID_ = id;
+    if (!changedTo(prompt ? std::optional(prompt->id) : std::nullopt)) return;
     rows_.clear();
     replaceContent(
-        column_, content_,
-        prompt ? build(*prompt) : nothingToAsk("emblem-ok", "No missing displays.", [this] {
-            presenter_.close(PresentedWindow::missingDisplays);
-        }));
+        prompt ? build(*prompt)
+               : nothingToAsk("emblem-ok", "No missing displays.", [this] { closeWindow(); }));
     if (prompt) update();
 }
 

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QDialog>
 #include <optional>
 #include <vector>
 
+#include "ui/QuestionParts.h"
 #include "ui/ViewContext.h"
 
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QVBoxLayout;
 
 namespace orvale::ui {
 
@@ -20,7 +19,7 @@ namespace orvale::ui {
 // cancelMissingDisplays on Cancel, Escape or closing.
 //
 // Threads: main thread only. The context outlives the window.
-class MissingDisplayView final : public QDialog {
+class MissingDisplayView final : public QuestionWindow {
   public:
     explicit MissingDisplayView(const ViewContext& context);
 
@@ -38,12 +37,6 @@ class MissingDisplayView final : public QDialog {
     void update();
     void confirm();
 
-    AppModel& model_;
-    WindowPresenter& presenter_;
-    QVBoxLayout* column_ = nullptr;
-    QWidget* content_ = nullptr;
-    std::optional<Uuid> promptID_;
-    bool shown_ = false;
     std::vector<Row> rows_;
     QPushButton* restore_ = nullptr;
 };

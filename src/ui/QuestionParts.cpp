@@ -40,10 +40,27 @@ QPushButton* button(const QString& text, const char* objectName, bool isDefault)
     return made;
 }
 
-void replaceContent(QVBoxLayout* column, QWidget*& content, QWidget* fresh) {
-    delete content;
-    content = fresh;
-    column->addWidget(fresh);
+QuestionWindow::QuestionWindow(const ViewContext& context, std::string_view windowID,
+                               const char* objectName, const QString& title)
+    : model_(context.model),
+      presenter_(context.presenter),
+      windowID_(windowID),
+      column_(new QVBoxLayout(this)) {
+    setObjectName(QString::fromLatin1(objectName));
+    setWindowTitle(title);
+}
+
+bool QuestionWindow::changedTo(const std::optional<Uuid>& questionID) {
+    if (shown_ && questionID == questionID_) return false;
+    shown_ = true;
+    questionID_ = questionID;
+    return true;
+}
+
+void QuestionWindow::replaceContent(QWidget* fresh) {
+    delete content_;
+    content_ = fresh;
+    column_->addWidget(fresh);
 }
 
 }  // namespace orvale::ui

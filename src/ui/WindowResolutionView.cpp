@@ -61,10 +61,7 @@ void WindowResolutionView::setMarkerHook(MarkerHook hook) {
 }
 
 WindowResolutionView::WindowResolutionView(const ViewContext& context)
-    : model_(context.model), presenter_(context.presenter) {
-    setObjectName("resolution-window");
-    setWindowTitle("Choose Windows");
-    column_ = new QVBoxLayout(this);
+    : QuestionWindow(context, PresentedWindow::resolution, "resolution-window", "Choose Windows") {
     watchModel(model_, this, {AppModel::Property::resolutionRequest}, [this] { refresh(); });
     refresh();
 }
@@ -73,22 +70,17 @@ void WindowResolutionView::reject() {
     if (model_.resolutionRequest()) {
         model_.cancelResolution();
     } else {
-        presenter_.close(PresentedWindow::resolution);
+        closeWindow();
     }
 }
 
 void WindowResolutionView::refresh() {
     const auto& request = model_.resolutionRequest();
-    const std::optional<Uuid> id = request ? std::optional(request->id) : std::nullopt;
-    if (shown_ && id == requestID_) return;
-    shown_ = true;
-    requestID_ = id;
+    if (!changedTo(request ? std::optional(request->id) : std::nullopt)) return;
     entries_.clear();
-    replaceContent(column_, content_,
-                   request ? build(*request)
-                           : nothingToAsk("emblem-ok", "No windows need a decision.", [this] {
-                                 presenter_.close(PresentedWindow::resolution);
-                             }));
+    replaceContent(request ? build(*request)
+                           : nothingToAsk("emblem-ok", "No windows need a decision.",
+                                          [this] { closeWindow(); }));
     if (request) update();
 }
 

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "ui/QuestionParts.h"
 #include "ui/ViewContext.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
-class QVBoxLayout;
 
 namespace orvale::ui {
 
@@ -29,7 +28,7 @@ std::string candidateDisplayName(const RectD& frame, const std::vector<CurrentDi
 // The user's choices live only here and start over when the request changes.
 //
 // Threads: main thread only. The context outlives the window.
-class WindowResolutionView final : public QDialog {
+class WindowResolutionView final : public QuestionWindow {
   public:
     // Numbers the candidates of one saved window on screen.
     using MarkerHook = std::function<void(const std::vector<NumberedCandidate>&)>;
@@ -60,12 +59,6 @@ class WindowResolutionView final : public QDialog {
     std::vector<std::optional<Uuid>> choices() const;
     void restoreSelected();
 
-    AppModel& model_;
-    WindowPresenter& presenter_;
-    QVBoxLayout* column_ = nullptr;
-    QWidget* content_ = nullptr;
-    std::optional<Uuid> requestID_;
-    bool shown_ = false;
     std::vector<EntryControls> entries_;
     QLabel* status_ = nullptr;
     QLabel* message_ = nullptr;
