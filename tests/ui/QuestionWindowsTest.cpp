@@ -5,8 +5,10 @@
 #include <QTest>
 
 #include "UiFixture.h"
+#include "app/ModelTexts.h"
 #include "ui/LayoutChooserView.h"
 #include "ui/MissingDisplayView.h"
+#include "ui/WindowCatalog.h"
 #include "ui/WindowResolutionView.h"
 
 // The three windows that ask during a restore, over questions the model
@@ -108,6 +110,52 @@ TEST_F(QuestionWindowsTest, EscapeCancelsTheQuestionAndLeavesNothingToAsk) {
     EXPECT_TRUE(window->findChild<QPushButton*>("close-button"));
 }
 
+// What the model refuses after the window's own checks reaches the user.
+TEST_F(QuestionWindowsTest, TheModelsRefusalIsShownInTheWindow) {
+    askForWindows();
+    window = std::make_unique<ui::WindowResolutionView>(context());
+    window->show();
+    const Pending exclusion =
+        begin([&](auto reply) { model->excludeApp("org.example.X", "X", reply); });
+    in<QPushButton>("restore-selected-button")->click();
+    auto* message = in<QLabel>("resolution-message");
+    EXPECT_FALSE(message->isHidden());
+    EXPECT_EQ(message->text(), ModelText::waitBeforeChoosing);
+    EXPECT_TRUE(model->resolutionRequest());
+    settleUi();
+    EXPECT_EQ(replied(exclusion), std::nullopt);
+}
+
+TEST_F(QuestionWindowsTest, ShowMarkersHandsTheEntrysNumberedCandidatesToTheHook) {
+    askForWindows();
+    std::vector<NumberedCandidate> marked;
+    ui::WindowResolutionView::setMarkerHook(
+        [&](const std::vector<NumberedCandidate>& candidates) { marked = candidates; });
+    window = std::make_unique<ui::WindowResolutionView>(context());
+    in<QPushButton>("markers-button-2")->click();
+    ui::WindowResolutionView::setMarkerHook({});
+    EXPECT_EQ(marked, model->resolutionRequest()->ambiguous[1].numberedCandidates());
+}
+
+TEST_F(QuestionWindowsTest, EveryQuestionWindowOpensByItsIdentifier) {
+    start();
+    ui::QtWindowPresenter windows;
+    const ui::ViewContext shared = context();
+    ui::registerWindows(windows, shared);
+    for (const auto& [id, name] : std::vector<std::pair<std::string_view, QString>>{
+             {ui::InterfaceWindow::settings, "settings-window"},
+             {PresentedWindow::resolution, "resolution-window"},
+             {PresentedWindow::missingDisplays, "missing-display-window"},
+             {PresentedWindow::chooser, "chooser-window"}}) {
+        windows.show(id, "", {});
+        ASSERT_NE(windows.window(id), nullptr) << id;
+        EXPECT_EQ(windows.window(id)->objectName(), name);
+    }
+    // With nothing to ask, a question closes without answering the model.
+    windows.window(PresentedWindow::resolution)->findChild<QPushButton*>("close-button")->click();
+    EXPECT_EQ(presenter.calls.back(), "close aux-resolution");
+}
+
 TEST(CandidateDisplayNameTest, TheDisplayWithTheLargestShareNamesTheWindow) {
     std::vector<CurrentDisplay> displays(2);
     displays[0].frame = {0, 0, 1000, 800};
@@ -136,6 +184,7 @@ TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancels) {
     askForDisplay();
     window = std::make_unique<ui::MissingDisplayView>(context());
     window->show();
+    EXPECT_TRUE(shows("Choose where “Side” should restore."));
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(model->missingDisplayPrompt());
     EXPECT_FALSE(model->lastResult());

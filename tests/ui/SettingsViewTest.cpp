@@ -4,10 +4,12 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 
 #include "UiFixture.h"
 #include "app/ModelTexts.h"
+#include "ui/FormParts.h"
 #include "ui/Illustration.h"
 #include "ui/SettingsView.h"
 #include "ui/SettingsViewExclusions.h"
@@ -93,6 +95,25 @@ TEST_F(SettingsViewTest, GeneralControlsChangeTheModelAndFollowIt) {
     EXPECT_TRUE(find<QCheckBox>(*view, "automation-toggle")->isChecked());
     EXPECT_EQ(find<QComboBox>(*view, "appearance-picker")->currentText(), "Light");
     EXPECT_EQ(text("no-links"), "No layouts linked yet.");
+
+    // A linked layout is listed with the model's description of its link.
+    openWindow("Notes");
+    const Uuid work = saveLayout("Work");
+    ASSERT_EQ(await([&](auto reply) { model->associateAutomation(work, reply); }), std::nullopt);
+    settleUi();
+    EXPECT_EQ(view->findChild<QLabel*>("no-links"), nullptr);
+    QStringList linked;
+    for (const QLabel* label : find(*view, "linked-layouts")->findChildren<QLabel*>()) {
+        linked << label->text();
+    }
+    EXPECT_EQ(linked,
+              (QStringList{"Work", ui::qt(model->automationDescription(*model->layout(work)))}));
+}
+
+TEST_F(SettingsViewTest, EscapeClosesTheWindow) {
+    view->show();
+    QTest::keyClick(view.get(), Qt::Key_Escape);
+    EXPECT_EQ(presenter.calls.back(), "close settings");
 }
 
 TEST_F(SettingsViewTest, AddingApplicationsReportsWhatWasNotAdded) {
