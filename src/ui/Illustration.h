@@ -1,13 +1,18 @@
 #pragma once
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 namespace orvale::ui {
 
 // One of the program's four animated line illustrations, drawn with QPainter
 // in the palette's text and highlight colours so that it follows the light or
-// dark appearance. It animates while shown and stands still when the desktop
-// asks for less animation. Decoration only: it carries no accessible name.
+// dark appearance. It animates at about 30 frames a second while shown, and
+// its timer stops while it is hidden. It draws one still frame instead when
+// the environment asks for less motion: ORVALE_REDUCE_MOTION=1, or a style
+// whose widget animations last no time (QStyle::SH_Widget_Animation_Duration
+// of 0). Decoration only: it carries no accessible name.
 //
 // Threads: main thread only.
 class Illustration final : public QWidget {
@@ -29,9 +34,17 @@ class Illustration final : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
   private:
+    // Where the loop stands, 0 to 1; the settled frame when still.
+    double phase() const;
+
     Kind kind_;
+    bool still_;
+    QTimer timer_;
+    QElapsedTimer clock_;
 };
 
 }  // namespace orvale::ui

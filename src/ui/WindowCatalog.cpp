@@ -1,10 +1,22 @@
 #include "ui/WindowCatalog.h"
 
+#include "ui/LayoutChooserView.h"
+#include "ui/MissingDisplayView.h"
+#include "ui/SettingsView.h"
+#include "ui/WindowResolutionView.h"
+
 namespace orvale::ui {
 
 void registerWindows(QtWindowPresenter& presenter, const ViewContext& context) {
-    (void)presenter;
-    (void)context;
+    presenter.registerWindow(std::string(InterfaceWindow::settings),
+                             [&context] { return std::make_unique<SettingsView>(context); });
+    presenter.registerWindow(std::string(PresentedWindow::resolution), [&context] {
+        return std::make_unique<WindowResolutionView>(context);
+    });
+    presenter.registerWindow(std::string(PresentedWindow::missingDisplays),
+                             [&context] { return std::make_unique<MissingDisplayView>(context); });
+    presenter.registerWindow(std::string(PresentedWindow::chooser),
+                             [&context] { return std::make_unique<LayoutChooserView>(context); });
 }
 
 }  // namespace orvale::ui
