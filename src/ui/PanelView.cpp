@@ -183,6 +183,15 @@ void PanelView::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
+void PanelView::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    // A frameless popover draws its own edge.
+    if (!isWindow() || !(windowFlags() & Qt::FramelessWindowHint)) return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 void PanelView::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     context_.model.refresh();
@@ -345,8 +354,11 @@ QWidget* PanelView::storageNoticeSection() {
 QWidget* PanelView::firstRunSection() {
     auto* column = new QVBoxLayout;
     column->addWidget(new Illustration(Illustration::Kind::windows), 0, Qt::AlignHCenter);
-    column->addWidget(headline("No layouts yet"), 0, Qt::AlignHCenter);
-    column->addWidget(note("Arrange your windows, then save them."), 0, Qt::AlignHCenter);
+    for (QLabel* line :
+         {headline("No layouts yet"), note("Arrange your windows, then save them.")}) {
+        line->setAlignment(Qt::AlignHCenter);
+        column->addWidget(line);
+    }
     column->addWidget(saveButton());
     return section(Section::firstRun, column);
 }
@@ -410,7 +422,8 @@ QWidget* PanelView::resultSection() {
     QToolButton* row =
         disclosure("Last result: " + qt(result.summary), "result-row", resultExpanded_);
     redrawOnClick(row, [this] { resultExpanded_ = !resultExpanded_; });
-    header->addWidget(row, 1);
+    header->addWidget(row);
+    header->addStretch(1);
     column->addLayout(header);
 
     if (resultExpanded_) {
@@ -474,7 +487,7 @@ QWidget* PanelView::layoutsSection() {
     scroll->setWidgetResizable(true);
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->setWidget(rows);
-    scroll->setMinimumHeight(std::min(rows->sizeHint().height(), 320));
+    scroll->setFixedHeight(std::min(rows->sizeHint().height(), 320));
     column->addWidget(scroll);
     column->addWidget(saveButton());
     return section(Section::layouts, column);
@@ -498,7 +511,9 @@ QWidget* PanelView::layoutRow(const Layout& layout) {
     name->setWordWrap(false);
     name->setText(name->fontMetrics().elidedText(qt(layout.name), Qt::ElideRight, 200));
     texts->addWidget(name);
-    texts->addWidget(note(qt(layoutSummary(layout))));
+    QLabel* summary = note(qt(layoutSummary(layout)));
+    summary->setWordWrap(false);
+    texts->addWidget(summary);
     inside->addLayout(texts, 1);
     if (layout.shortcut) {
         QLabel* badge = note(qt(panel::shortcutLabel(*layout.shortcut, model.keyLabels())));
@@ -507,6 +522,8 @@ QWidget* PanelView::layoutRow(const Layout& layout) {
         badge->setContentsMargins(4, 0, 4, 0);
         inside->addWidget(badge);
     }
+    // A button does not grow to the layout inside it by itself.
+    row->setMinimumHeight(inside->sizeHint().height());
     for (QLabel* label : row->findChildren<QLabel*>()) {
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
     }

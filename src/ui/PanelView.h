@@ -38,6 +38,7 @@ class PanelView final : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     void rebuild();

@@ -8,6 +8,7 @@
 #include <QSystemTrayIcon>
 #include <sstream>
 
+#include "app/ModelTexts.h"
 #include "storage/StorageError.h"
 #include "ui/PanelView.h"
 #include "ui/TrayItem.h"
@@ -89,6 +90,10 @@ TEST_F(PanelViewTest, WhileLoadingOrBrokenOnlyTheFooterStays) {
     open();
     EXPECT_EQ(sections(), (Names{"storage-problem", "footer"}));
     EXPECT_NE(control("retry-button"), nullptr);
+    model->beginSave([](bool) {});
+    EXPECT_EQ(view->lastAnnouncement().toStdString(),
+              std::string(ModelText::storageUnavailableTitle) + ". " +
+                  ModelText::layoutsNotAvailable);
 }
 
 TEST_F(PanelViewTest, SectionsFollowTheModel) {
