@@ -1,9 +1,13 @@
 #include "ui/DesktopInterface.h"
 
 #include <QObject>
+#include <cstdlib>
+#include <iostream>
+#include <string_view>
 
 #include "ui/Appearance.h"
 #include "ui/ModelWatch.h"
+#include "ui/TrayItem.h"
 #include "ui/WindowCatalog.h"
 
 namespace orvale::ui {
@@ -15,6 +19,7 @@ struct DesktopInterface::Views {
     // Lives as long as the interface follows the model.
     QObject watcher;
     std::optional<Uuid> shownError;
+    std::unique_ptr<TrayItem> tray;
 };
 
 DesktopInterface::DesktopInterface() = default;
@@ -35,6 +40,11 @@ void DesktopInterface::start(AppModel& model) {
         presenter_.presentAlert(error->title, error->message);
         model.dismissError();
     });
+
+    views_->tray = std::make_unique<TrayItem>(views_->context, std::cerr);
+    // For runs that cannot click the tray icon, such as the end-to-end tests.
+    const char* open = std::getenv("ORVALE_OPEN_PANEL");
+    if (open && std::string_view(open) == "1") views_->tray->openPanel();
 }
 
 }  // namespace orvale::ui

@@ -29,7 +29,8 @@ class DesktopInterface {
     KeyEvents& keyEvents() { return keys_; }
 
     // Shows the tray item (or the window that stands in for it) and follows
-    // the model from now on.
+    // the model from now on. With ORVALE_OPEN_PANEL=1 in the environment the
+    // panel opens at once, for runs that cannot click the tray icon.
     void start(AppModel& model);
 
   private:
