@@ -35,8 +35,10 @@ class DesktopInterface {
 
   private:
     struct Views;
-    QtWindowPresenter presenter_;
+    // Before the presenter, so that the windows go first: a window that
+    // records a shortcut watches the key events until it goes.
     QtKeyEvents keys_;
+    QtWindowPresenter presenter_;
     std::unique_ptr<Views> views_;
 };
 

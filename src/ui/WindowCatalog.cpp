@@ -1,7 +1,9 @@
 #include "ui/WindowCatalog.h"
 
 #include "ui/LayoutChooserView.h"
+#include "ui/LayoutDetailsView.h"
 #include "ui/MissingDisplayView.h"
+#include "ui/SaveLayoutView.h"
 #include "ui/SettingsView.h"
 #include "ui/WindowResolutionView.h"
 
@@ -17,6 +19,10 @@ void registerWindows(QtWindowPresenter& presenter, const ViewContext& context) {
                              [&context] { return std::make_unique<MissingDisplayView>(context); });
     presenter.registerWindow(std::string(PresentedWindow::chooser),
                              [&context] { return std::make_unique<LayoutChooserView>(context); });
+    presenter.registerWindow(std::string(PresentedWindow::saveLayout),
+                             [&context] { return std::make_unique<SaveLayoutView>(context); });
+    presenter.registerWindow(std::string(PresentedWindow::layoutDetails),
+                             [&context] { return std::make_unique<LayoutDetailsView>(context); });
 }
 
 }  // namespace orvale::ui
