@@ -226,9 +226,8 @@ class TrayEndToEndTest(unittest.TestCase):
                 if '0x%x' % int(window) in tree:
                     return int(window)
             return None
-        icon = wait_for('the tray icon', docked)
-        subprocess.run(['xdotool', 'mousemove', '--sync', '--window', str(icon), '10', '10',
-                        'click', '1'], env=desktop.env, check=True)
+        self.icon = wait_for('the tray icon', docked)
+        self.open_panel()
         save = self.control('Save Layout')
         panel = self.panel_of(save)
         self.assertEverythingNamed(panel)
@@ -240,6 +239,9 @@ class TrayEndToEndTest(unittest.TestCase):
             window, lambda a: a is not None and a.getRole() == self.atspi.ROLE_TEXT))
         field.queryEditableText().setTextContents('Work')
         self.press('Save Layout', within=window)
+        wait_for('the save window to close', lambda: not self.showing(window))
+        # The panel steps aside for the save window; the user opens it again.
+        self.open_panel()
         restore = self.control('Restore layout')
         saved = {name: desktop.geometry(window) for name, window in clients.items()}
 
@@ -262,6 +264,14 @@ class TrayEndToEndTest(unittest.TestCase):
         wait_for('the windows to move again', lambda: all(
             near(desktop.geometry(window), moved[name]) for name, window in clients.items()))
         self.assertIsNone(orvale.poll(), 'Orvale ended')
+
+    def open_panel(self):
+        """Clicks the tray icon unless the panel is open."""
+        if self.find(self.app(), lambda a: a is not None and a.name == 'Quit Orvale'
+                     and self.showing(a)):
+            return
+        subprocess.run(['xdotool', 'mousemove', '--sync', '--window', str(self.icon), '10', '10',
+                        'click', '1'], env=self.desktop.env, check=True)
 
     def show_log(self, path):
         with open(path) as log:
