@@ -132,6 +132,14 @@ void AppModel::dismissError() {
     publish(activeError_, {}, Property::activeError);
 }
 
+void AppModel::dismissStorageNotice() {
+    publish(storageNotice_, {}, Property::storageNotice);
+}
+
+void AppModel::dismissAutomationNotice() {
+    publish(automationNotice_, {}, Property::automationNotice);
+}
+
 void AppModel::raise(const std::string& title, const std::string& message) {
     activeError_ = UserFacingError{Uuid::generate(), title, message};
     notify(Property::activeError);

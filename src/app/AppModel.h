@@ -190,6 +190,9 @@ class AppModel {
     void setManageLayoutID(const std::optional<Uuid>& id);
     // The user has seen the alert.
     void dismissError();
+    // The user closed the storage notice, or the automation notice.
+    void dismissStorageNotice();
+    void dismissAutomationNotice();
 
     // Lifecycle.
     void bootstrap();

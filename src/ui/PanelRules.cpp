@@ -7,15 +7,15 @@
 
 namespace orvale::ui::panel {
 
-PanelState stateOf(const AppModel& model, NoticesShown shown) {
+PanelState stateOf(const AppModel& model) {
     return {.bootstrapping = model.isBootstrapping(),
             .storageProblem = model.storageProblem().has_value(),
             .permissionTrusted = model.permissionTrusted(),
-            .storageNotice = model.storageNotice() && shown.storage,
+            .storageNotice = model.storageNotice().has_value(),
             .hasLayouts = !model.layouts().empty(),
             .progress = model.progress().has_value(),
             .result = model.lastResult().has_value(),
-            .automationNotice = model.automationNotice() && shown.automation};
+            .automationNotice = model.automationNotice().has_value()};
 }
 
 std::vector<Section> sections(const PanelState& state) {

@@ -47,11 +47,7 @@ struct PanelState {
 
 // The model's state; `noticesShown` says whether the user has not yet
 // dismissed the storage notice and the automation notice.
-struct NoticesShown {
-    bool storage = true;
-    bool automation = true;
-};
-PanelState stateOf(const AppModel& model, NoticesShown shown);
+PanelState stateOf(const AppModel& model);
 
 std::vector<Section> sections(const PanelState& state);
 

@@ -238,10 +238,7 @@ void PanelView::rebuild() {
     auto* stack = new QVBoxLayout(content_);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(6);
-    const panel::NoticesShown shown{
-        .storage = context_.model.storageNotice() != dismissedNotice_,
-        .automation = context_.model.automationNotice() != dismissedAutomationNotice_};
-    for (Section kind : panel::sections(panel::stateOf(context_.model, shown))) {
+    for (Section kind : panel::sections(panel::stateOf(context_.model))) {
         stack->addWidget(build(kind));
     }
     column_->addWidget(content_);
@@ -346,7 +343,7 @@ QWidget* PanelView::storageNoticeSection() {
     }
     controls->addStretch();
     QToolButton* close = dismissButton("dismiss-notice-button", "Dismiss storage notice");
-    redrawOnClick(close, [this, notice] { dismissedNotice_ = notice; });
+    redrawOnClick(close, [this] { context_.model.dismissStorageNotice(); });
     controls->addWidget(close);
     return widget;
 }
@@ -468,7 +465,7 @@ QWidget* PanelView::automationNoticeSection() {
         banner(Section::automationNotice, "dialog-information", {}, qt(notice), controls);
     controls->addStretch();
     QToolButton* close = dismissButton("dismiss-automation-button", "Dismiss automation notice");
-    redrawOnClick(close, [this, notice] { dismissedAutomationNotice_ = notice; });
+    redrawOnClick(close, [this] { context_.model.dismissAutomationNotice(); });
     controls->addWidget(close);
     return widget;
 }

@@ -18,7 +18,7 @@ namespace orvale::ui {
 // The program's main surface: the selected layout and its Restore, the saved
 // layouts, the progress and result of the last restore with Undo, the
 // banners, and the footer. Every action goes through the model; the panel
-// keeps only view flags (the disclosures and the notices the user closed).
+// keeps only view flags (which disclosures are open).
 //
 // The panel redraws itself from the model after every change, keeping the
 // keyboard focus on the control of the same name. It asks the model to
@@ -79,8 +79,6 @@ class PanelView final : public QWidget {
     bool resultExpanded_ = false;
     bool noticeDetailsShown_ = false;
     bool problemDetailsShown_ = false;
-    std::optional<StorageNotice> dismissedNotice_;
-    std::optional<std::string> dismissedAutomationNotice_;
 };
 
 }  // namespace orvale::ui

@@ -58,6 +58,7 @@ TrayItem::TrayItem(const ViewContext& context, std::ostream& diagnostics) {
         column->setSizeConstraint(QLayout::SetFixedSize);
         panel_ = new PanelView(context, host_.get());
         column->addWidget(panel_);
+        host_->installEventFilter(this);
     }
     window_ = host_.get();
     window_->setWindowIcon(programIcon());
@@ -108,6 +109,13 @@ void TrayItem::togglePanel() {
 }
 
 bool TrayItem::eventFilter(QObject* watched, QEvent* event) {
+    // Without a tray the window is the only way back to the panel: closing
+    // it only sets it aside, and the hot keys and the automation go on.
+    if (watched == host_.get() && watched != panel_ && event->type() == QEvent::Close) {
+        event->ignore();
+        host_->showMinimized();
+        return true;
+    }
     // A popover goes away when the user turns to another window.
     if (watched == panel_ && event->type() == QEvent::WindowDeactivate && panel_->isVisible()) {
         panel_->hide();

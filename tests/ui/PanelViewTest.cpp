@@ -91,9 +91,9 @@ TEST_F(PanelViewTest, WhileLoadingOrBrokenOnlyTheFooterStays) {
     EXPECT_EQ(sections(), (Names{"storage-problem", "footer"}));
     EXPECT_NE(control("retry-button"), nullptr);
     model->beginSave([](bool) {});
-    EXPECT_EQ(view->lastAnnouncement().toStdString(),
-              std::string(ModelText::storageUnavailableTitle) + ". " +
-                  ModelText::layoutsNotAvailable);
+    EXPECT_EQ(
+        view->lastAnnouncement().toStdString(),
+        std::string(ModelText::storageUnavailableTitle) + ". " + ModelText::layoutsNotAvailable);
 }
 
 TEST_F(PanelViewTest, SectionsFollowTheModel) {
@@ -138,6 +138,7 @@ TEST_F(PanelViewTest, SectionsFollowTheModel) {
     control("dismiss-automation-button")->click();
     settleUi();
     EXPECT_EQ(sections()[3], "layouts-section");
+    EXPECT_FALSE(model->automationNotice()) << "closed for every view, not this one";
 
     model->resetDatabase([](DatabaseResetOutcome) {});
     settleUi();
@@ -145,6 +146,7 @@ TEST_F(PanelViewTest, SectionsFollowTheModel) {
     control("dismiss-notice-button")->click();
     settleUi();
     EXPECT_EQ(sections(), (Names{"first-run", "footer"}));
+    EXPECT_FALSE(model->storageNotice());
 }
 
 TEST_F(PanelViewTest, RestoreHelpAndNameFollowSelectionAndShortcut) {
@@ -293,6 +295,9 @@ TEST_F(PanelViewTest, WithoutATrayAWindowHostsThePanel) {
     EXPECT_FALSE(window.isVisible());
     tray.openPanel();
     EXPECT_TRUE(tray.panel().isVisible());
+    // Closed by the user, it stays within reach.
+    EXPECT_FALSE(window.close());
+    EXPECT_TRUE(window.isVisible());
 }
 
 }  // namespace
