@@ -258,6 +258,7 @@ class TrayEndToEndTest(unittest.TestCase):
         wait_for('the windows to be back', lambda: all(
             near(desktop.geometry(window), saved[name]) for name, window in clients.items()))
         self.control('Last result: *')
+        self.assertEverythingNamed(self.panel_of(self.control('Undo: Work')))
         desktop.screenshot('panel-after-restore')
 
         self.press('Undo: Work')
