@@ -81,9 +81,12 @@ bool QtKeyEvents::eventFilter(QObject* watched, QEvent* event) {
             const auto* key = static_cast<QKeyEvent*>(event);
             // An event the focused control ignores is offered to its parents
             // too; only its first delivery counts.
-            const Delivery delivery{key, key->timestamp(), event->type()};
-            if (delivery == lastDelivery_) return false;
-            lastDelivery_ = delivery;
+            const Delivery& last = lastDelivery_;
+            const bool passedOn = last.event == key && last.timestamp == key->timestamp() &&
+                                  last.type == event->type() && last.receiver &&
+                                  widget->isAncestorOf(last.receiver);
+            lastDelivery_ = {key, key->timestamp(), event->type(), widget};
+            if (passedOn) return false;
             KeyEvent seen;
             seen.window = idOf(widget->window());
             seen.modifiers = shortcutModifiers(key->modifiers());

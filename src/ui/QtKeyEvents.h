@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -28,11 +30,13 @@ class QtKeyEvents final : public QObject, public KeyEvents {
 
   private:
     class Monitor;
+    // The last key event offered, to tell its passing on to the parents of
+    // the control that ignored it from a new event.
     struct Delivery {
         const void* event = nullptr;
         std::uint64_t timestamp = 0;
         int type = 0;
-        bool operator==(const Delivery&) const = default;
+        QPointer<QWidget> receiver;
     };
     std::shared_ptr<std::vector<std::weak_ptr<Handlers>>> monitors_;
     Delivery lastDelivery_;
