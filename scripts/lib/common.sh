@@ -9,6 +9,7 @@ BUILD_PACKAGES=(
   libicu-dev libsqlite3-dev uuid-dev nlohmann-json3-dev liburiparser-dev
   libxcb1-dev libxau-dev libxcb-randr0-dev libxcb-xkb-dev libxcb-ewmh-dev libxcb-icccm4-dev
   libxkbcommon-dev libxkbcommon-x11-dev libglib2.0-dev qt6-base-dev
+  librsvg2-bin
 )
 
 # What scripts/run needs on top when there is no X display to show Orvale
@@ -26,6 +27,7 @@ TEST_PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3
   x11-xserver-utils x11-xkb-utils xkb-data zenity gtk-3-examples python3
   qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock at-spi2-core python3-pyatspi
+  dpkg-dev desktop-file-utils man-db groff-base
 )
 
 missing_packages() {
