@@ -22,7 +22,7 @@ QWidget* makeAboutTab() {
     auto* column = new QVBoxLayout(tab);
     column->addStretch();
     auto* icon = new QLabel;
-    const QIcon programIcon = QIcon::fromTheme("orvale", QApplication::windowIcon());
+    const QIcon programIcon = QIcon::fromTheme("org.orvale.Orvale", QApplication::windowIcon());
     if (!programIcon.isNull()) icon->setPixmap(programIcon.pixmap(64, 64));
     column->addWidget(icon, 0, Qt::AlignHCenter);
     for (QLabel* label : {

@@ -17,7 +17,7 @@ constexpr qint64 kFocusClickMilliseconds = 300;
 }  // namespace
 
 QIcon programIcon() {
-    QIcon themed = QIcon::fromTheme("orvale");
+    QIcon themed = QIcon::fromTheme("org.orvale.Orvale");
     if (!themed.isNull()) return themed;
     // Two windows, one in front of the other.
     const QPalette palette = QApplication::palette();

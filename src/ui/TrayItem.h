@@ -47,8 +47,8 @@ class TrayItem final : public QObject {
     QElapsedTimer hiddenOnDeactivation_;
 };
 
-// The program's icon: the theme's "orvale" icon, else one drawn in the
-// palette's tones.
+// The program's icon: the theme's "org.orvale.Orvale" icon (installed with
+// the program), else one drawn in the palette's tones.
 QIcon programIcon();
 
 }  // namespace orvale::ui
