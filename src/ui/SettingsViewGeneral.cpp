@@ -1,5 +1,5 @@
-// The General tab: the window manager Orvale depends on, appearance, the
-// restore highlight and automation.
+// The General tab: the window manager Orvale depends on, appearance, starting
+// at login, the restore highlight and automation.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,6 +9,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "ui/Autostart.h"
 #include "ui/FormParts.h"
 #include "ui/ModelWatch.h"
 #include "ui/SettingsViewTabs.h"
@@ -51,6 +52,7 @@ class GeneralTab final : public QWidget {
                                        Illustration::Kind::windows));
         addWindowManager(column);
         addAppearance(column);
+        addStartup(column);
         addFeedback(column);
         addAutomation(column);
         column->addStretch();
@@ -96,6 +98,25 @@ class GeneralTab final : public QWidget {
             if (index >= 0) model_.setAppearance(kAppearancePreferences[std::size_t(index)]);
         });
         column->addLayout(labelled("Appearance", appearance_));
+    }
+
+    // The autostart entry is the desktop's, not the model's: the toggle reads
+    // the file system, and a failure to write it is shown beneath.
+    void addStartup(QVBoxLayout* column) {
+        column->addWidget(sectionHeader("Startup", "Start Orvale when you log in."));
+        login_ = named(new QCheckBox("Start at login"), "login-toggle");
+        login_->setChecked(startsAtLogin());
+        loginError_ = named(note({}), "login-error");
+        loginError_->setVisible(false);
+        QObject::connect(login_, &QCheckBox::toggled, this, [this](bool on) {
+            const std::optional<QString> failure = setStartsAtLogin(on);
+            loginError_->setText(failure.value_or(QString()));
+            loginError_->setVisible(failure.has_value());
+            const QSignalBlocker quiet(login_);
+            login_->setChecked(startsAtLogin());
+        });
+        column->addWidget(login_);
+        column->addWidget(loginError_);
     }
 
     void addFeedback(QVBoxLayout* column) {
@@ -172,6 +193,8 @@ class GeneralTab final : public QWidget {
     QLabel* permissionHelp_ = nullptr;
     QPushButton* recheck_ = nullptr;
     QComboBox* appearance_ = nullptr;
+    QCheckBox* login_ = nullptr;
+    QLabel* loginError_ = nullptr;
     QCheckBox* flash_ = nullptr;
     QComboBox* highlight_ = nullptr;
     QLabel* highlightNote_ = nullptr;

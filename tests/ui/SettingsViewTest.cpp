@@ -1,14 +1,20 @@
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "UiFixture.h"
 #include "app/ModelTexts.h"
+#include "ui/Autostart.h"
 #include "ui/FormParts.h"
 #include "ui/Illustration.h"
 #include "ui/SettingsView.h"
@@ -46,6 +52,26 @@ class SettingsViewTest : public UiFixture {
     }
 
     std::unique_ptr<ui::SettingsView> view;
+};
+
+// XDG_CONFIG_HOME set for one test, and put back as it was.
+class ConfigHome {
+  public:
+    explicit ConfigHome(const QString& value)
+        : had_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), old_(qgetenv("XDG_CONFIG_HOME")) {
+        qputenv("XDG_CONFIG_HOME", value.toUtf8());
+    }
+    ~ConfigHome() {
+        if (had_) {
+            qputenv("XDG_CONFIG_HOME", old_);
+        } else {
+            qunsetenv("XDG_CONFIG_HOME");
+        }
+    }
+
+  private:
+    bool had_;
+    QByteArray old_;
 };
 
 TEST_F(SettingsViewTest, TabsComeInTheirOrder) {
@@ -108,6 +134,75 @@ TEST_F(SettingsViewTest, GeneralControlsChangeTheModelAndFollowIt) {
     }
     EXPECT_EQ(linked,
               (QStringList{"Work", ui::qt(model->automationDescription(*model->layout(work)))}));
+}
+
+TEST_F(SettingsViewTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
+    QTemporaryDir config;
+    ASSERT_TRUE(config.isValid());
+    const ConfigHome home(config.path());
+    const QString entry = config.path() + "/autostart/org.orvale.Orvale.desktop";
+    view = std::make_unique<ui::SettingsView>(context());
+    auto* toggle = find<QCheckBox>(*view, "login-toggle");
+    EXPECT_FALSE(toggle->isChecked());
+
+    toggle->click();
+    EXPECT_TRUE(toggle->isChecked());
+    QFile written(entry);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QString contents = QString::fromUtf8(written.readAll());
+    EXPECT_TRUE(contents.contains(
+        "\nExec=" + ui::desktopExecArgument(QCoreApplication::applicationFilePath()) + "\n"))
+        << contents.toStdString();
+    QProcess validate;
+    validate.start("desktop-file-validate", {entry});
+    ASSERT_TRUE(validate.waitForFinished());
+    EXPECT_EQ(validate.exitCode(), 0);
+    EXPECT_EQ(validate.readAllStandardOutput(), "");
+
+    // Another window reads it from the folder, not from this one.
+    const ui::SettingsView again(context());
+    EXPECT_TRUE(find<QCheckBox>(again, "login-toggle")->isChecked());
+
+    toggle->click();
+    EXPECT_FALSE(QFile::exists(entry));
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_TRUE(find<QLabel>(*view, "login-error")->isHidden());
+
+    // A file where the folder should be: the toggle stays off and says why.
+    ASSERT_TRUE(QDir(config.path() + "/autostart").removeRecursively());
+    QFile blocker(config.path() + "/autostart");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    toggle->click();
+    EXPECT_FALSE(toggle->isChecked());
+    EXPECT_FALSE(find<QLabel>(*view, "login-error")->isHidden());
+    EXPECT_EQ(text("login-error"), "Couldn’t create the folder “" + config.path() + "/autostart”.");
+}
+
+TEST(AutostartTest, EntryPathFollowsAnAbsoluteConfigHomeOnly) {
+    const QString fallback = QDir::homePath() + "/.config/autostart/org.orvale.Orvale.desktop";
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"/tmp/config", "/tmp/config/autostart/org.orvale.Orvale.desktop"},
+        {"", fallback},
+        {"relative/config", fallback},
+    };
+    for (const auto& [value, expected] : cases) {
+        const ConfigHome home(value);
+        EXPECT_EQ(ui::autostartEntryPath(), expected) << value.toStdString();
+    }
+}
+
+TEST(AutostartTest, ExecArgumentQuotesAndEscapesOnlyWhatItMust) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"/usr/bin/orvale", "/usr/bin/orvale"},
+        {"/opt/my apps/orvale", R"("/opt/my apps/orvale")"},
+        {"/opt/100%/orvale", R"("/opt/100%%/orvale")"},
+        {"/opt/$HOME/or\"vale", R"("/opt/\\$HOME/or\\"vale")"},
+        {R"(/opt/back\slash)", R"("/opt/back\\\\slash")"},
+    };
+    for (const auto& [path, expected] : cases) {
+        EXPECT_EQ(ui::desktopExecArgument(path), expected) << path.toStdString();
+    }
 }
 
 TEST_F(SettingsViewTest, EscapeClosesTheWindow) {
