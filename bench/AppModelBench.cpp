@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BenchMain.h"
+#include "SimulatedModelParts.h"
 #include "app/AppModel.h"
 #include "app/ManualMainThread.h"
 #include "cli/CommandLinePorts.h"
@@ -25,23 +26,12 @@ namespace {
 
 constexpr int kWindows = 50;
 
-struct Bench {
-    VirtualClock clock;
-    SimulatedDesktop desktop{clock};
-    ManualMainThread mainThread{clock};
-    ManualExecutor store, windows, restores;
-    MemoryDefaultsStore defaults;
-    // A restore draws nothing and asks nothing here.
-    cli::NoOverlaysOrHotKeys quiet;
-    cli::TerminalPresenter presenter{std::cerr};
-    SimulatedSession session;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("orvale-model-bench-" + Uuid::generate().text());
+struct Bench : SimulatedModelParts {
     std::vector<AXElement> elements;
     std::vector<RectD> starts;
     Layout layout;
 
-    Bench() {
+    Bench() : SimulatedModelParts("model-bench") {
         const RectD studio{0, 0, 2560, 1440};
         desktop.plugDisplay({0, {2, 2, 2, 0}, "Studio", studio, studio, 1, 0, 0, true});
         const auto displays = DisplayService(desktop).currentDisplays();
@@ -69,38 +59,13 @@ struct Bench {
         auto opened = LayoutStore::open(StorePaths::in(folder));
         layout = opened.store->createLayout(layout.name, layout.displays, layout.entries, {});
     }
-    ~Bench() { std::filesystem::remove_all(folder); }
 
-    void settle() {
-        while (store.runAll() + windows.runAll() + restores.runAll() + mainThread.runReady() > 0) {
-        }
-    }
     void putWindowsBack() {
         for (int i = 0; i < kWindows; ++i) {
             SimulatedWindow window = desktop.window(elements[i]);
             window.frame = starts[i];
             desktop.updateWindow(elements[i], window);
         }
-    }
-    AppModel::Dependencies dependencies() {
-        return {mainThread,
-                clock,
-                store,
-                windows,
-                restores,
-                desktop,
-                desktop,
-                desktop,
-                desktop,
-                desktop,
-                session,
-                session,
-                defaults,
-                presenter,
-                quiet,
-                quiet,
-                StorePaths::in(folder),
-                [](const StorePaths& paths) { return LayoutStore::open(paths); }};
     }
 };
 

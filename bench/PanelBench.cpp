@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "SimulatedModelParts.h"
 #include "Timed.h"
 #include "app/AppModel.h"
 #include "app/ManualMainThread.h"
@@ -36,8 +37,8 @@ namespace {
 constexpr int kRounds = 30;
 
 // A model whose store holds `count` layouts of ten windows on two displays.
-struct PanelModel {
-    explicit PanelModel(int count) {
+struct PanelModel : SimulatedModelParts {
+    explicit PanelModel(int count) : SimulatedModelParts("panel-bench") {
         const RectD left{0, 0, 1920, 1080};
         const RectD right{1920, 0, 1920, 1080};
         desktop.plugDisplay({.displayID = 1,
@@ -71,10 +72,7 @@ struct PanelModel {
                                        {});
         }
         opened.store.reset();
-        model = std::make_unique<AppModel>(AppModel::Dependencies{
-            mainThread, clock, store, windows, restores, desktop, desktop, desktop, desktop,
-            desktop, session, session, defaults, presenter, quiet, quiet, StorePaths::in(folder),
-            [](const StorePaths& paths) { return LayoutStore::open(paths); }});
+        model = std::make_unique<AppModel>(dependencies());
         settle();
         if (int(model->layouts().size()) != count) {
             std::cerr << "panel_bench: the model holds " << model->layouts().size()
@@ -82,27 +80,10 @@ struct PanelModel {
             std::exit(1);
         }
     }
-    ~PanelModel() {
-        model.reset();
-        std::filesystem::remove_all(folder);
-    }
+    // The model goes before the store's folder.
+    ~PanelModel() { model.reset(); }
 
-    void settle() {
-        while (store.runAll() + windows.runAll() + restores.runAll() + mainThread.runReady() > 0) {
-        }
-    }
-
-    VirtualClock clock;
-    SimulatedDesktop desktop{clock};
-    ManualMainThread mainThread{clock};
-    ManualExecutor store, windows, restores;
-    MemoryDefaultsStore defaults;
-    cli::NoOverlaysOrHotKeys quiet;
-    cli::TerminalPresenter presenter{std::cerr};
-    SimulatedSession session;
     SimulatedKeyboard keys;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("orvale-panel-bench-" + Uuid::generate().text());
     std::unique_ptr<AppModel> model;
 };
 
