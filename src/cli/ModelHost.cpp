@@ -55,6 +55,10 @@ struct ModelHost::Parts {
     SystemClock clock;
     std::unique_ptr<FileDefaultsStore> defaults;
     NoOverlaysOrHotKeys quiet;
+    // The flash reads the window list on the main thread every 33 ms, over a
+    // connection of its own so that it never waits behind a restore.
+    std::unique_ptr<x11::X11Desktop> overlayWindows;
+    std::unique_ptr<ScreenOverlays> overlays;
     std::unique_ptr<SerialExecutor> store = std::make_unique<SerialExecutor>();
     std::unique_ptr<SerialExecutor> windows = std::make_unique<SerialExecutor>();
     std::unique_ptr<SerialExecutor> restores = std::make_unique<SerialExecutor>();
@@ -99,6 +103,12 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
             parts->labels = std::make_unique<KeyboardLayoutLabels>(*parts->translation);
         }
     }
+    if (setup.overlays && desktop.x11) {
+        parts->overlayWindows = openDesktop(err);
+        if (!parts->overlayWindows) return nullptr;
+        parts->overlays = std::make_unique<ScreenOverlays>(
+            *setup.overlays, parts->mainThread, parts->overlayWindows->windowServer());
+    }
     parts->defaults = std::make_unique<FileDefaultsStore>(*preferences);
     parts->model = std::make_unique<AppModel>(AppModel::Dependencies{
         .mainThread = parts->mainThread,
@@ -115,7 +125,7 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         .systemEvents = parts->sessions ? parts->sessions->systemEvents() : desktop.systemEvents(),
         .defaults = *parts->defaults,
         .presenter = presenter,
-        .overlays = parts->quiet,
+        .overlays = parts->overlays ? static_cast<Overlays&>(*parts->overlays) : parts->quiet,
         .hotKeys = *hotKeys,
         .storePaths = *paths,
         .openStore = [](const StorePaths& at) { return LayoutStore::open(at); },
@@ -133,6 +143,11 @@ ModelHost::~ModelHost() {
     parts_->windows.reset();
     parts_->restores.reset();
     parts_->model.reset();
+    parts_->overlays.reset();
+}
+
+ScreenOverlays* ModelHost::overlays() {
+    return parts_->overlays.get();
 }
 
 AppModel& ModelHost::model() {

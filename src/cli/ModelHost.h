@@ -7,6 +7,7 @@
 #include "app/WindowPresenter.h"
 #include "cli/Arguments.h"
 #include "cli/CommandSession.h"
+#include "overlay/ScreenOverlays.h"
 #include "storage/XdgPaths.h"
 
 namespace orvale::cli {
@@ -28,6 +29,9 @@ class ModelHost {
         bool windows = false;
         // The resident program: hold the hot keys and follow the login session.
         bool resident = false;
+        // Where markers and the restored-window flash are drawn, with
+        // `windows`; none draws nothing. Must outlive the host.
+        OverlaySurfaces* overlays = nullptr;
     };
 
     // Nothing, with the reason on `err`, when no data folder is known or the
@@ -40,6 +44,8 @@ class ModelHost {
 
     AppModel& model();
     MainThread& mainThread();
+    // The overlays the model draws, when the setup gave surfaces for them.
+    ScreenOverlays* overlays();
 
   private:
     struct Parts;

@@ -92,8 +92,11 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment, bool de
     std::optional<ui::DesktopInterface> interface;
     if (desktop) interface.emplace();
     WindowPresenter& presenter = interface ? interface->presenter() : terminalPresenter;
-    auto host =
-        ModelHost::open({.windows = true, .resident = true}, presenter, terminal.err, environment);
+    auto host = ModelHost::open(
+        {.windows = true,
+         .resident = true,
+         .overlays = interface ? &interface->overlaySurfaces() : nullptr},
+        presenter, terminal.err, environment);
     if (!host) return kFailure;
     StopSignals stopSignals;
     BusService service(host->model(), host->mainThread(), bus, desktop);
@@ -117,7 +120,7 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment, bool de
             service.setReady();
         }
     });
-    if (interface) interface->start(host->model());
+    if (interface) interface->start(host->model(), host->overlays());
     terminal.err << "Orvale is running (process " << ::getpid() << "). Stop it with Ctrl+C.\n"
                  << std::flush;
     QCoreApplication::exec();

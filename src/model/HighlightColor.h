@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -31,5 +32,16 @@ std::string_view rawValue(HighlightColor color);
 // The name shown to the user ("Blue").
 std::string_view label(HighlightColor color);
 std::optional<HighlightColor> highlightColorFromRawValue(std::string_view raw);
+
+struct Rgb {
+    std::uint8_t red = 0;
+    std::uint8_t green = 0;
+    std::uint8_t blue = 0;
+
+    bool operator==(const Rgb&) const = default;
+};
+
+// The colour drawn on screen, opaque sRGB.
+Rgb rgb(HighlightColor color);
 
 }  // namespace orvale

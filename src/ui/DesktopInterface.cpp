@@ -9,6 +9,7 @@
 #include "ui/ModelWatch.h"
 #include "ui/TrayItem.h"
 #include "ui/WindowCatalog.h"
+#include "ui/WindowResolutionView.h"
 
 namespace orvale::ui {
 
@@ -23,11 +24,20 @@ struct DesktopInterface::Views {
 };
 
 DesktopInterface::DesktopInterface() = default;
-DesktopInterface::~DesktopInterface() = default;
 
-void DesktopInterface::start(AppModel& model) {
+DesktopInterface::~DesktopInterface() {
+    WindowResolutionView::setMarkerHook({});
+}
+
+void DesktopInterface::start(AppModel& model, ScreenOverlays* overlays) {
     views_ = std::make_unique<Views>(ViewContext{model, presenter_, keys_});
     registerWindows(presenter_, views_->context);
+    if (overlays) {
+        WindowResolutionView::setMarkerHook(
+            [overlays](const std::vector<NumberedCandidate>& candidates) {
+                overlays->showMarkers(candidates);
+            });
+    }
 
     applyAppearance(model.appearance());
     watchModel(model, &views_->watcher, {AppModel::Property::appearance},

@@ -3,7 +3,10 @@
 #include <memory>
 
 #include "app/AppModel.h"
+#include "overlay/ScreenOverlays.h"
+#include "ui/MotionPreference.h"
 #include "ui/QtKeyEvents.h"
+#include "ui/QtOverlaySurfaces.h"
 #include "ui/QtWindowPresenter.h"
 
 namespace orvale::ui {
@@ -14,7 +17,7 @@ namespace orvale::ui {
 //
 // Built in two steps, because the model needs the presenter before the
 // interface can need the model: construct, hand presenter() to the model,
-// then start() with it.
+// then start() with it. The overlays work the same way.
 //
 // Threads: main thread only, with a QApplication alive for the object's whole
 // life. The model must outlive the interface.
@@ -27,11 +30,14 @@ class DesktopInterface {
 
     WindowPresenter& presenter() { return presenter_; }
     KeyEvents& keyEvents() { return keys_; }
+    // Where the model's overlays are drawn: windows on Qt's X display.
+    OverlaySurfaces& overlaySurfaces() { return overlaySurfaces_; }
 
     // Shows the tray item (or the window that stands in for it) and follows
     // the model from now on. With ORVALE_OPEN_PANEL=1 in the environment the
     // panel opens at once, for runs that cannot click the tray icon.
-    void start(AppModel& model);
+    // "Show Markers" draws through `overlays`, and is unavailable without.
+    void start(AppModel& model, ScreenOverlays* overlays);
 
   private:
     struct Views;
@@ -39,6 +45,7 @@ class DesktopInterface {
     // records a shortcut watches the key events until it goes.
     QtKeyEvents keys_;
     QtWindowPresenter presenter_;
+    QtOverlaySurfaces overlaySurfaces_{motionReduced};
     std::unique_ptr<Views> views_;
 };
 

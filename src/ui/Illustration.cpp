@@ -1,12 +1,12 @@
 #include "ui/Illustration.h"
 
-#include <QApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStyle>
 #include <algorithm>
 #include <array>
 #include <cmath>
+
+#include "ui/MotionPreference.h"
 
 namespace orvale::ui {
 namespace {
@@ -17,12 +17,6 @@ constexpr double kLoopMilliseconds = 4000;
 // The illustrations are drawn on this canvas and scaled to the widget.
 constexpr double kWidth = 160;
 constexpr double kHeight = 96;
-
-bool motionReduced() {
-    if (qEnvironmentVariableIntValue("ORVALE_REDUCE_MOTION") == 1) return true;
-    return QApplication::style() &&
-           QApplication::style()->styleHint(QStyle::SH_Widget_Animation_Duration) == 0;
-}
 
 double clamp01(double value) {
     return std::clamp(value, 0.0, 1.0);

@@ -10,9 +10,8 @@ namespace orvale::ui {
 // in the palette's text and highlight colours so that it follows the light or
 // dark appearance. It animates at about 30 frames a second while shown, and
 // its timer stops while it is hidden. It draws one still frame instead when
-// the environment asks for less motion: ORVALE_REDUCE_MOTION=1, or a style
-// whose widget animations last no time (QStyle::SH_Widget_Animation_Duration
-// of 0). Decoration only: it carries no accessible name.
+// the environment asks for less motion (motionReduced()). Decoration only: it
+// carries no accessible name.
 //
 // Threads: main thread only.
 class Illustration final : public QWidget {
