@@ -74,8 +74,10 @@ struct WindowInfo {
     std::optional<RectD> bounds;
 };
 
-// The window server's list. Called by the window service only, from the same
-// thread as Accessibility; blocks for at most the backend's short deadline.
+// The window server's list. Called by the window service, from the same
+// thread as Accessibility, and by the restored-window flash on the main
+// thread through a backend object of its own; blocks for at most the
+// backend's short deadline.
 class WindowServer {
   public:
     virtual ~WindowServer() = default;
