@@ -106,8 +106,8 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
     if (setup.overlays && desktop.x11) {
         parts->overlayWindows = openDesktop(err);
         if (!parts->overlayWindows) return nullptr;
-        parts->overlays = std::make_unique<ScreenOverlays>(
-            *setup.overlays, parts->mainThread, parts->overlayWindows->windowServer());
+        parts->overlays = std::make_unique<ScreenOverlays>(*setup.overlays, parts->mainThread,
+                                                           parts->overlayWindows->windowServer());
     }
     parts->defaults = std::make_unique<FileDefaultsStore>(*preferences);
     parts->model = std::make_unique<AppModel>(AppModel::Dependencies{

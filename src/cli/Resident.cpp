@@ -92,11 +92,10 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment, bool de
     std::optional<ui::DesktopInterface> interface;
     if (desktop) interface.emplace();
     WindowPresenter& presenter = interface ? interface->presenter() : terminalPresenter;
-    auto host = ModelHost::open(
-        {.windows = true,
-         .resident = true,
-         .overlays = interface ? &interface->overlaySurfaces() : nullptr},
-        presenter, terminal.err, environment);
+    auto host = ModelHost::open({.windows = true,
+                                 .resident = true,
+                                 .overlays = interface ? &interface->overlaySurfaces() : nullptr},
+                                presenter, terminal.err, environment);
     if (!host) return kFailure;
     StopSignals stopSignals;
     BusService service(host->model(), host->mainThread(), bus, desktop);

@@ -25,8 +25,8 @@ void MarkerOverlayService::show(const std::vector<NumberedCandidate>& candidates
             frame.height <= kSmallestSide) {
             continue;
         }
-        auto panel = surfaces_.marker({frame.x + kInset, frame.y + kInset,
-                                       frame.width - 2 * kInset, frame.height - 2 * kInset},
+        auto panel = surfaces_.marker({frame.x + kInset, frame.y + kInset, frame.width - 2 * kInset,
+                                       frame.height - 2 * kInset},
                                       candidate.number);
         if (!panel) continue;
         if (const auto number = panel->windowNumber(); number && *number > 0) {

@@ -20,7 +20,8 @@ bool movedApart(const RectD& a, const RectD& b) {
 RestoredWindowFlashService::RestoredWindowFlashService(OverlaySurfaces& surfaces,
                                                        MainThread& mainThread,
                                                        WindowServer& windows,
-                                                       OverlayRegistry& registry, FlashTiming timing)
+                                                       OverlayRegistry& registry,
+                                                       FlashTiming timing)
     : surfaces_(surfaces),
       mainThread_(mainThread),
       windows_(windows),
@@ -74,16 +75,15 @@ void RestoredWindowFlashService::fadeOut() {
     auto remaining = std::make_shared<std::size_t>(panels_.size());
     const std::uint64_t generation = generation_;
     for (TrackedPanel& tracked : panels_) {
-        tracked.panel->animateOpacity(0.0, timing_.fadeOut, OverlayPanel::Easing::easeIn,
-                                      [this, remaining, generation] {
-                                          if (--*remaining == 0 && generation == generation_) {
-                                              // Runs inside a panel's own callback: the panels
-                                              // go once it has returned.
-                                              dismissTask_ = mainThread_.postAfter(
-                                                  Clock::Duration::zero(),
-                                                  [this] { removePanels(); });
-                                          }
-                                      });
+        tracked.panel->animateOpacity(
+            0.0, timing_.fadeOut, OverlayPanel::Easing::easeIn, [this, remaining, generation] {
+                if (--*remaining == 0 && generation == generation_) {
+                    // Runs inside a panel's own callback: the panels
+                    // go once it has returned.
+                    dismissTask_ =
+                        mainThread_.postAfter(Clock::Duration::zero(), [this] { removePanels(); });
+                }
+            });
     }
 }
 

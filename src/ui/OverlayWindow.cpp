@@ -59,9 +59,8 @@ OverlayWindow::OverlayWindow(const RectD& frame, const Look& look)
       look_(look) {
     setObjectName(look.kind == Look::Kind::marker ? "candidate-marker" : "restored-window-flash");
     // Names the window for tools such as xwininfo; no window manager lists it.
-    setWindowTitle(look.kind == Look::Kind::marker
-                       ? QString("candidate-marker %1").arg(look.number)
-                       : objectName());
+    setWindowTitle(look.kind == Look::Kind::marker ? QString("candidate-marker %1").arg(look.number)
+                                                   : objectName());
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFocusPolicy(Qt::NoFocus);
@@ -117,8 +116,7 @@ void OverlayWindow::animateOpacity(double opacity, Clock::Duration duration, Eas
     QObject::disconnect(&fade_, &QVariantAnimation::finished, nullptr, nullptr);
     fade_.setStartValue(opacity_);
     fade_.setEndValue(opacity);
-    fade_.setDuration(
-        int(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count()));
+    fade_.setDuration(int(std::chrono::duration_cast<std::chrono::milliseconds>(duration).count()));
     fade_.setEasingCurve(easing == Easing::easeIn ? QEasingCurve::InQuad : QEasingCurve::OutQuad);
     QObject::connect(&fade_, &QVariantAnimation::finished, this, [done = std::move(done)] {
         if (done) done();

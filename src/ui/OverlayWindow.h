@@ -20,8 +20,8 @@ class OverlayWindow final : public QWidget, public OverlayPanel {
   public:
     struct Look {
         enum class Kind { marker, flash } kind = Kind::marker;
-        int number = 0;          // the marker's badge
-        QColor accent;           // the flash's rim
+        int number = 0;           // the marker's badge
+        QColor accent;            // the flash's rim
         double cornerRadius = 0;  // the flash's corners
         bool composited = false;
     };

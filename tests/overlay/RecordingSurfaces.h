@@ -114,8 +114,8 @@ class ScriptedWindowList final : public WindowServer {
     void set(std::vector<std::pair<std::uint32_t, RectD>> frontToBack) {
         windows.emplace();
         for (const auto& [number, bounds] : frontToBack) {
-            windows->push_back({.ownerPID = 1, .number = number, .layer = 0, .alpha = 1.0,
-                                .bounds = bounds});
+            windows->push_back(
+                {.ownerPID = 1, .number = number, .layer = 0, .alpha = 1.0, .bounds = bounds});
         }
     }
 

@@ -75,8 +75,8 @@ int main(int argc, char** argv) {
         std::vector<NumberedCandidate> candidates;
         for (const QString& argument : arguments.mid(1)) {
             const QStringList parts = argument.split(':');
-            const auto number = parts.size() == 2 ? windowNumber(parts[0].toStdString())
-                                                  : std::nullopt;
+            const auto number =
+                parts.size() == 2 ? windowNumber(parts[0].toStdString()) : std::nullopt;
             bool numbered = false;
             const int badge = parts.size() == 2 ? parts[1].toInt(&numbered) : 0;
             if (!number || !numbered) return usage();
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
             }
         }
         flashes = std::make_unique<RestoredWindowFlashService>(surfaces, mainThread, windows,
-                                                                registry, timing);
+                                                               registry, timing);
         flashes->flash(targets, color);
         shown = flashes->shownCount();
         remaining = [&] { return flashes->shownCount(); };

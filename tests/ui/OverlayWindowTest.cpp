@@ -52,12 +52,11 @@ TEST(OverlayWindowTest, TheFlashRimIsTheAccentOnlyWhereTheWindowIsUncovered) {
 }
 
 TEST(OverlayWindowTest, AMarkerOutlinesItsWindowWithTheNumberInAGreenBadge) {
-    OverlayWindow marker({0, 0, 300, 200},
-                         {.kind = OverlayWindow::Look::Kind::marker,
-                          .number = 7,
-                          .accent = {},
-                          .cornerRadius = 0,
-                          .composited = false});
+    OverlayWindow marker({0, 0, 300, 200}, {.kind = OverlayWindow::Look::Kind::marker,
+                                            .number = 7,
+                                            .accent = {},
+                                            .cornerRadius = 0,
+                                            .composited = false});
     const QImage drawn = marker.render();
     const QColor green(52, 199, 89);
     EXPECT_TRUE(near(drawn.pixelColor(150, 4), green));  // the outline

@@ -17,8 +17,8 @@ bool compositingManagerRunning(xcb_connection_t* connection) {
     std::free(host);
     const std::string name = "_NET_WM_CM_S" + std::to_string(screen);
     std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> atom(
-        xcb_intern_atom_reply(connection,
-                              xcb_intern_atom(connection, 0, name.size(), name.c_str()), nullptr),
+        xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, name.size(), name.c_str()),
+                              nullptr),
         &std::free);
     if (!atom) return false;
     std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> owner(
