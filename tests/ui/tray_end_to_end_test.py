@@ -13,6 +13,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -20,6 +21,30 @@ ORVALE = sys.argv[1] if len(sys.argv) > 1 else 'orvale'
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
 # Long enough for a loaded machine; every wait ends as soon as its answer comes.
 LIMIT = 30.0
+
+
+class OverlayWatch:
+    """Lists, every 50 ms on a thread of its own, the override-redirect
+    windows titled `title`: every one seen so far, and those showing now."""
+
+    def __init__(self, desktop, title):
+        self.seen = set()
+        self.showing = set()
+        self.done = threading.Event()
+        def watch():
+            marker = '"%s"' % title
+            while not self.done.is_set():
+                tree = desktop.output(['xwininfo', '-root', '-tree'])
+                now = {line.split()[0] for line in tree.splitlines() if marker in line}
+                self.seen |= now
+                self.showing = now
+                self.done.wait(0.05)
+        self.thread = threading.Thread(target=watch, daemon=True)
+        self.thread.start()
+
+    def stop(self):
+        self.done.set()
+        self.thread.join()
 
 
 def wait_for(what, condition, limit=LIMIT):
@@ -254,9 +279,15 @@ class TrayEndToEndTest(unittest.TestCase):
             {name: desktop.geometry(window) for name, window in clients.items()}))
         desktop.screenshot('panel-before-restore')
 
+        # The outline of the restored windows shows for well under two
+        # seconds, so it is looked for from before the press on.
+        flashes = OverlayWatch(desktop, 'restored-window-flash')
+        self.addCleanup(flashes.stop)
         restore.queryAction().doAction(0)
         wait_for('the windows to be back', lambda: all(
             near(desktop.geometry(window), saved[name]) for name, window in clients.items()))
+        wait_for('an outline over each restored window', lambda: len(flashes.seen) == 2)
+        wait_for('the outlines to go', lambda: flashes.seen and not flashes.showing)
         self.control('Last result: *')
         self.assertEverythingNamed(self.panel_of(self.control('Undo: Work')))
         desktop.screenshot('panel-after-restore')
