@@ -92,6 +92,7 @@ void RestoredWindowFlashService::removePanels() {
     dismissTask_ = {};
     trackingTask_.cancel();
     trackingTask_ = {};
+    lastWindows_.clear();
     for (const TrackedPanel& tracked : panels_) {
         if (const auto number = tracked.panel->windowNumber()) registry_.remove(*number);
     }
@@ -109,6 +110,10 @@ void RestoredWindowFlashService::scheduleTracking(std::uint64_t generation) {
 void RestoredWindowFlashService::applyPanelFrames(
     const std::optional<std::vector<OrderedWindow>>& windows) {
     if (!windows) return;
+    // Windows raised since may have come over the rims, which the window
+    // manager does not stack; a list that changed puts the rims back on top.
+    const bool restacked = *windows != lastWindows_;
+    lastWindows_ = *windows;
     std::unordered_map<std::uint32_t, std::size_t> positions;
     for (std::size_t i = 0; i < windows->size(); ++i) positions.emplace((*windows)[i].id, i);
     for (TrackedPanel& tracked : panels_) {
@@ -117,8 +122,7 @@ void RestoredWindowFlashService::applyPanelFrames(
         if (found == positions.end()) continue;
         const RectD& bounds = (*windows)[found->second].bounds;
         if (movedApart(tracked.panel->frame(), bounds)) tracked.panel->setFrame(bounds);
-        // Ordinary windows raised since keep the rim under them otherwise.
-        tracked.panel->orderFront();
+        if (restacked) tracked.panel->orderFront();
         std::vector<RectD> occluders;
         for (std::size_t i = 0; i < found->second; ++i) occluders.push_back((*windows)[i].bounds);
         auto rects = visibleParts(bounds, occluders);

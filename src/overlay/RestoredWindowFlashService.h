@@ -24,7 +24,8 @@ struct FlashTiming {
 // Briefly outlines the windows a restore put in place with a glowing rim in
 // the user's highlight colour. Each rim follows its window while it is shown
 // (the window list is read every 33 ms, and only then) and is drawn only
-// where the window is not covered by windows in front of it.
+// where the window is not covered by windows in front of it. A still desktop
+// costs one read of the list per tick and nothing else.
 //
 // Timeline (FlashTiming): the rims fade in over 0.14 s, stay 1.05 s, fade out over
 // 0.45 s and go. When the desktop asks for less motion they appear at once and
@@ -70,6 +71,8 @@ class RestoredWindowFlashService {
     OverlayRegistry& registry_;
     FlashTiming timing_;
     std::vector<TrackedPanel> panels_;
+    // The window list as the last tick read it.
+    std::vector<OrderedWindow> lastWindows_;
     TaskHandle dismissTask_;
     TaskHandle trackingTask_;
     std::uint64_t generation_ = 0;

@@ -1,28 +1,14 @@
 #include "ui/OverlayWindow.h"
 
 #include <QBitmap>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <cmath>
+
+#include "ui/OverlayGeometry.h"
 
 namespace orvale::ui {
 namespace {
-
-// The global space has its origin at the primary monitor's top-left corner;
-// Qt places windows in root-window coordinates.
-QPoint globalOrigin() {
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    return primary ? primary->geometry().topLeft() : QPoint();
-}
-
-QRect toRoot(const RectD& frame) {
-    const QPoint origin = globalOrigin();
-    return QRect(int(std::lround(frame.x)) + origin.x(), int(std::lround(frame.y)) + origin.y(),
-                 std::max(1, int(std::lround(frame.width))),
-                 std::max(1, int(std::lround(frame.height))));
-}
 
 const QColor kMarkerGreen(52, 199, 89);
 
@@ -71,7 +57,9 @@ OverlayWindow::OverlayWindow(const RectD& frame, const Look& look)
     } else {
         setAttribute(Qt::WA_NoSystemBackground);
     }
-    setGeometry(toRoot(frame));
+    const OverlayGeometry screens = OverlayGeometry::current();
+    pixelRatio_ = screens.pixelRatioAt(frame);
+    setGeometry(screens.toQt(frame));
     fade_.setStartValue(1.0);
     QObject::connect(&fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         opacity_ = value.toDouble();
@@ -86,14 +74,13 @@ std::optional<std::uint32_t> OverlayWindow::windowNumber() const {
 }
 
 RectD OverlayWindow::frame() const {
-    const QPoint origin = globalOrigin();
-    const QRect g = geometry();
-    return {double(g.x() - origin.x()), double(g.y() - origin.y()), double(g.width()),
-            double(g.height())};
+    return OverlayGeometry::current().fromQt(geometry());
 }
 
 void OverlayWindow::setFrame(const RectD& frame) {
-    const QRect target = toRoot(frame);
+    const OverlayGeometry screens = OverlayGeometry::current();
+    pixelRatio_ = screens.pixelRatioAt(frame);
+    const QRect target = screens.toQt(frame);
     if (target == geometry()) return;
     const bool resized = target.size() != size();
     setGeometry(target);
@@ -176,7 +163,11 @@ void OverlayWindow::paint(QPainter& painter) const {
     if (!wholeVisible_) {
         QPainterPath visible;
         visible.setFillRule(Qt::WindingFill);
-        for (const RectD& r : visible_) visible.addRect(QRectF(r.x, r.y, r.width, r.height));
+        // The rectangles are in X pixels; the painter works in Qt's units.
+        for (const RectD& r : visible_) {
+            const double k = 1 / pixelRatio_;
+            visible.addRect(QRectF(r.x * k, r.y * k, r.width * k, r.height * k));
+        }
         painter.setClipPath(visible);
     }
     const double radius = look_.cornerRadius;

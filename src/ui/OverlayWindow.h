@@ -51,6 +51,8 @@ class OverlayWindow final : public QWidget, public OverlayPanel {
 
     Look look_;
     std::vector<RectD> visible_;
+    // X pixels per Qt unit on the window's screen.
+    double pixelRatio_ = 1;
     bool wholeVisible_ = true;
     double opacity_ = 1;
     QVariantAnimation fade_;

@@ -156,7 +156,11 @@ TEST_F(FlashTest, FollowsItsWindowAndCutsTheRimToWhatIsUncovered) {
     EXPECT_EQ(followed->rects, (std::vector<RectD>{{-0.5, -0.5, 401, 301}}));
     const int rectsSet = followed->rectsSet;
 
-    // A half-point wobble moves nothing; a still window republishes nothing.
+    // A still desktop costs nothing but the read; a half-point wobble moves
+    // nothing either.
+    const int raised = followed->raised;
+    mainThread.advance(milliseconds(33));
+    EXPECT_EQ(followed->raised, raised);
     windows.set({{1, {100.4, 100, 400, 300}}});
     mainThread.advance(milliseconds(33));
     EXPECT_EQ(followed->framesSet, 0);
@@ -167,6 +171,7 @@ TEST_F(FlashTest, FollowsItsWindowAndCutsTheRimToWhatIsUncovered) {
     mainThread.advance(milliseconds(33));
     EXPECT_EQ(followed->frame, (RectD{200, 150, 400, 300}));
     EXPECT_EQ(followed->rects, (std::vector<RectD>{{-0.5, -0.5, 201, 301}}));
+    EXPECT_GT(followed->raised, raised);
     // A target without a window number stays where it was put.
     EXPECT_EQ(unfollowed->frame, (RectD{600, 100, 100, 100}));
 

@@ -19,6 +19,7 @@ struct PanelRecord {
     RectD frame;
     int framesSet = 0;
     int rectsSet = 0;
+    int raised = 0;
     std::vector<RectD> rects;
     double opacity = 1;
     // The fade in progress: its target and what to call when it ends.
@@ -75,7 +76,7 @@ class RecordingSurfaces final : public OverlaySurfaces {
             record_->frame = frame;
             ++record_->framesSet;
         }
-        void orderFront() override {}
+        void orderFront() override { ++record_->raised; }
         void setOpacity(double opacity) override {
             record_->opacity = opacity;
             record_->fadingTo.reset();

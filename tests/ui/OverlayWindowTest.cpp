@@ -1,5 +1,7 @@
 #include "ui/OverlayWindow.h"
 
+#include "ui/OverlayGeometry.h"
+
 #include <gtest/gtest.h>
 
 #include <QBitmap>
@@ -68,6 +70,29 @@ TEST(OverlayWindowTest, AMarkerOutlinesItsWindowWithTheNumberInAGreenBadge) {
         for (int x = 11; x < 39 && !white; ++x) white = drawn.pixelColor(x, y).lightness() > 240;
     }
     EXPECT_TRUE(white);
+}
+
+TEST(OverlayGeometryTest, PlacesOverlaysInQtUnitsOnEveryScreen) {
+    // A scaled laptop screen on the right of a primary screen that Qt has at
+    // (1920, 0) — global (0, 0) — and an unscaled one on the left.
+    const OverlayGeometry geometry({{{1920, 0, 1280, 800}, 2.0}, {{0, 0, 1920, 1080}, 1.0}});
+    struct Case {
+        const char* name;
+        RectD frame;
+        QRect qt;
+    };
+    const Case cases[] = {
+        {"on the scaled primary", {100, 200, 600, 400}, {1970, 100, 300, 200}},
+        {"on the unscaled screen", {-1820, 50, 400, 300}, {100, 50, 400, 300}},
+        {"off every screen", {5000, 5000, 40, 40}, {1920 + 2500, 2500, 20, 20}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(geometry.toQt(c.frame), c.qt);
+        EXPECT_EQ(geometry.fromQt(c.qt), c.frame);
+    }
+    EXPECT_EQ(geometry.pixelRatioAt({100, 200, 600, 400}), 2.0);
+    EXPECT_EQ(geometry.pixelRatioAt({-1820, 50, 400, 300}), 1.0);
 }
 
 }  // namespace
