@@ -8,19 +8,15 @@ Usage: tray_end_to_end_test.py ORVALE_BINARY [SCREENSHOT_FOLDER]
 """
 
 import os
-import shutil
-import signal
 import subprocess
 import sys
-import tempfile
 import threading
-import time
 import unittest
+
+from private_desktop import Desktop, near, wait_for
 
 ORVALE = sys.argv[1] if len(sys.argv) > 1 else 'orvale'
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
-# Long enough for a loaded machine; every wait ends as soon as its answer comes.
-LIMIT = 30.0
 
 
 class OverlayWatch:
@@ -47,56 +43,20 @@ class OverlayWatch:
         self.thread.join()
 
 
-def wait_for(what, condition, limit=LIMIT):
-    """Polls `condition` until it answers something true; fails after `limit`."""
-    deadline = time.monotonic() + limit
-    while True:
-        answer = condition()
-        if answer:
-            return answer
-        if time.monotonic() > deadline:
-            raise AssertionError('timed out waiting for ' + what)
-        time.sleep(0.05)
-
-
-class Desktop:
-    """Xvfb, a session bus with the accessibility bus, openbox and trayer,
-    each started here and stopped by process id."""
+class TrayDesktop(Desktop):
+    """The private desktop with a session bus, the accessibility bus and a
+    tray."""
 
     def __init__(self, folder):
-        self.folder = folder
-        self.processes = []
-        self.env = dict(os.environ)
-        runtime = os.path.join(folder, 'runtime')
-        os.makedirs(runtime, mode=0o700)
+        super().__init__(folder)
         self.env.update({
-            'HOME': folder,
-            'XDG_RUNTIME_DIR': runtime,
-            'XDG_DATA_HOME': os.path.join(folder, 'data'),
-            'XDG_CONFIG_HOME': os.path.join(folder, 'config'),
             'XDG_CURRENT_DESKTOP': 'Openbox',
-            'QT_QPA_PLATFORM': 'xcb',
             'QT_LINUX_ACCESSIBILITY_ALWAYS_ON': '1',
             'NO_AT_BRIDGE': '0',
-            'LC_ALL': 'C.UTF-8',
         })
-        self.env.pop('DBUS_SYSTEM_BUS_ADDRESS', None)
-        self.env.pop('WAYLAND_DISPLAY', None)
-
-    def start(self, arguments, **options):
-        process = subprocess.Popen(arguments, env=self.env, stdin=subprocess.DEVNULL,
-                                   start_new_session=True, **options)
-        self.processes.append(process)
-        return process
 
     def open(self):
-        read, write = os.pipe()
-        self.start(['Xvfb', '-displayfd', str(write), '-screen', '0', '1280x800x24',
-                    '-nolisten', 'tcp', '+extension', 'RANDR'], pass_fds=(write,),
-                   stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            self.env['DISPLAY'] = ':' + pipe.readline().strip()
+        self.open_display()
         read, write = os.pipe()
         self.start(['dbus-daemon', '--session', '--nofork', '--nopidfile',
                     '--print-address=' + str(write)], pass_fds=(write,))
@@ -108,64 +68,20 @@ class Desktop:
         wait_for('the accessibility bus', lambda: self.quiet(
             ['dbus-send', '--session', '--print-reply', '--dest=org.a11y.Bus', '/org/a11y/bus',
              'org.a11y.Bus.GetAddress']))
-        self.start(['openbox', '--config-file', '/etc/xdg/openbox/rc.xml'],
-                   stderr=subprocess.DEVNULL)
-        wait_for('the window manager', lambda: 'window id' in self.output(
-            ['xprop', '-root', '_NET_SUPPORTING_WM_CHECK']))
+        self.start_window_manager()
         self.start(['trayer', '--edge', 'top', '--align', 'right', '--widthtype', 'request',
                     '--height', '24', '--SetDockType', 'true'], stderr=subprocess.DEVNULL)
         self.tray = int(wait_for('the tray', lambda: self.output(
             ['xdotool', 'search', '--classname', '^panel$']).split()[:1] or None)[0])
 
-    def close(self):
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                os.killpg(process.pid, signal.SIGTERM)
-                try:
-                    process.wait(5)
-                except subprocess.TimeoutExpired:
-                    os.killpg(process.pid, signal.SIGKILL)
-                    process.wait()
-
-    def output(self, arguments):
-        done = subprocess.run(arguments, env=self.env, capture_output=True, text=True)
-        return done.stdout if done.returncode == 0 else ''
-
-    def quiet(self, arguments):
-        return subprocess.run(arguments, env=self.env, capture_output=True).returncode == 0
-
-    def geometry(self, window):
-        """The window's client area on the root window: x, y, width, height."""
-        fields = {}
-        for line in self.output(['xwininfo', '-id', str(window)]).splitlines():
-            name, _, value = line.strip().partition(':')
-            fields[name] = value.strip()
-        return tuple(int(fields[key]) for key in (
-            'Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
-
     def screenshot(self, name):
-        if not SHOTS:
-            return
-        os.makedirs(SHOTS, exist_ok=True)
-        path = os.path.join(SHOTS, name + '.png')
-        dump = subprocess.run(['xwd', '-root', '-silent'], env=self.env, capture_output=True)
-        image = subprocess.run(['xwdtopnm'], input=dump.stdout, capture_output=True)
-        png = subprocess.run(['pnmtopng'], input=image.stdout, capture_output=True)
-        with open(path, 'wb') as out:
-            out.write(png.stdout)
-
-
-def near(a, b, tolerance=4):
-    return all(abs(x - y) <= tolerance for x, y in zip(a, b))
+        super().screenshot(SHOTS, name)
 
 
 class TrayEndToEndTest(unittest.TestCase):
     def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix='orvale-tray-')
-        self.desktop = Desktop(self.folder)
-        self.addCleanup(shutil.rmtree, self.folder, True)
-        self.addCleanup(self.desktop.close)
-        self.desktop.open()
+        self.desktop = TrayDesktop.for_test(self, 'orvale-tray-')
+        self.folder = self.desktop.folder
         # The accessibility client talks to this test's buses only.
         os.environ['DISPLAY'] = self.desktop.env['DISPLAY']
         os.environ['DBUS_SESSION_BUS_ADDRESS'] = self.desktop.env['DBUS_SESSION_BUS_ADDRESS']
@@ -229,16 +145,8 @@ class TrayEndToEndTest(unittest.TestCase):
 
     def test_save_restore_and_undo_from_the_tray(self):
         desktop = self.desktop
-        clients = {}
-        for name in ('xlogo', 'xclock'):
-            desktop.start([name, '-geometry', '300x200+%d+%d' % (
-                120 if name == 'xlogo' else 520, 160)], stderr=subprocess.DEVNULL)
-            clients[name] = int(wait_for(name, lambda: desktop.output(
-                ['xdotool', 'search', '--classname', '^%s$' % name]).split()[:1] or None)[0])
-        for window in clients.values():
-            wait_for('the window manager to show it', lambda: '_NET_WM_STATE' in desktop.output(
-                ['xprop', '-id', str(window), '_NET_WM_STATE']) or desktop.quiet(
-                ['xprop', '-id', str(window), '_NET_FRAME_EXTENTS']))
+        clients = {name: desktop.client([name, '-geometry', '300x200+%d+%d' % (
+            120 if name == 'xlogo' else 520, 160)], name) for name in ('xlogo', 'xclock')}
 
         log = open(os.path.join(self.folder, 'orvale.log'), 'w')
         self.addCleanup(log.close)
