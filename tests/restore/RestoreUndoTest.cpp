@@ -46,13 +46,6 @@ class RestoreUndoTest : public RestoreScenario {
     Uuid operationID;
 };
 
-TEST_F(RestoreUndoTest, NothingToUndoWithoutARestore) {
-    ASSERT_TRUE(undo());
-    desktop.clearActions();
-    EXPECT_FALSE(undo());
-    EXPECT_EQ(desktop.actions().size(), 0u);
-}
-
 TEST_F(RestoreUndoTest, ADiscardedJournalLeavesNothingToUndo) {
     service.discardUndo();
     EXPECT_FALSE(service.undoSnapshot());

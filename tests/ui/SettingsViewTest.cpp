@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -74,12 +73,8 @@ class ConfigHome {
     QByteArray old_;
 };
 
-TEST_F(SettingsViewTest, TabsComeInTheirOrder) {
-    auto* tabs = find<QTabWidget>(*view, "settings-tabs");
-    QStringList titles;
-    for (int index = 0; index < tabs->count(); ++index) titles << tabs->tabText(index);
-    EXPECT_EQ(titles, (QStringList{"General", "Shortcuts", "Applications", "Storage", "About"}));
-    EXPECT_EQ(view->objectName(), "settings-window");
+// The version and platform come from the build and the running system.
+TEST_F(SettingsViewTest, AboutNamesTheVersionAndThePlatform) {
     EXPECT_TRUE(QRegularExpression(R"(^Version \d+\.\d+\.\d+ \(\d+\)$)")
                     .match(text("about-version"))
                     .hasMatch())
@@ -244,7 +239,6 @@ TEST_F(SettingsViewTest, AddingApplicationsReportsWhatWasNotAdded) {
 
 TEST_F(SettingsViewTest, ExcludedApplicationsAreListedAndRemovable) {
     auto* add = find<QPushButton>(*view, "add-applications-button");
-    EXPECT_EQ(add->text(), "Add Applications…");
     ASSERT_EQ(exclude({{"org.example.Mail", "Mail"}}), "");
     auto* remove = find<QPushButton>(*view, "remove-org.example.Mail");
     ASSERT_NE(remove, nullptr);

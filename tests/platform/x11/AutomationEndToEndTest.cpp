@@ -82,16 +82,8 @@ class AutomationEndToEndTest : public ::testing::Test, protected ResidentHarness
         switchSecondOutput(true);
     }
 
-    // Moves and grows every window with wmctrl, and waits until each has.
     void shuffle() {
-        for (const auto& [window, frame] : saved) {
-            const auto number = [](double value) { return std::to_string(int(value)); };
-            session->wmctrl(window,
-                            {"-e", "0," + number(frame.x + 120) + "," + number(frame.y + 60) + "," +
-                                       number(frame.width + 40) + "," + number(frame.height + 30)});
-            ASSERT_TRUE(
-                session->waitUntil([&] { return toolsGeometry(*session, window) != frame; }));
-        }
+        for (const auto& entry : saved) ASSERT_TRUE(moveAndGrow(*session, entry.first, 120, 60));
     }
 
     std::map<xcb_window_t, RectD> geometries() {

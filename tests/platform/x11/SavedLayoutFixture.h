@@ -49,14 +49,7 @@ class SavedLayoutFixture : public ClientsFixture {
         return runOrvale(arguments, data, folder / "config");
     }
 
-    // Moves and grows the window with wmctrl, and waits until it has.
-    void shuffle(xcb_window_t window) {
-        const RectD was = toolsGeometry(*session, window);
-        const auto number = [](double value) { return std::to_string(int(value)); };
-        session->wmctrl(window, {"-e", "0," + number(was.x + 120) + "," + number(was.y + 60) + "," +
-                                           number(was.width + 40) + "," + number(was.height + 30)});
-        ASSERT_TRUE(session->waitUntil([&] { return toolsGeometry(*session, window) != was; }));
-    }
+    void shuffle(xcb_window_t window) { ASSERT_TRUE(moveAndGrow(*session, window, 120, 60)); }
 
     // Where the windows are, border and frame included; the fixture's when
     // none are named.

@@ -83,16 +83,12 @@ class WindowManagerMatrixTest : public ::testing::TestWithParam<Manager> {
   protected:
     // Takes the window away from where it is, and waits until it is gone.
     void shuffle(Shuffle how, xcb_window_t window) {
-        const RectD was = testing::toolsGeometry(*session, window);
-        std::function<bool()> done = [&] {
-            return testing::toolsGeometry(*session, window) != was;
-        };
-        const auto number = [](double value) { return std::to_string(int(value)); };
         if (how == Shuffle::move) {
-            session->wmctrl(window,
-                            {"-e", "0," + number(was.x + 160) + "," + number(was.y + 90) + "," +
-                                       number(was.width + 40) + "," + number(was.height + 30)});
-        } else if (how == Shuffle::maximise) {
+            ASSERT_TRUE(testing::moveAndGrow(*session, window, 160, 90)) << testing::hex(window);
+            return;
+        }
+        std::function<bool()> done;
+        if (how == Shuffle::maximise) {
             session->wmctrl(window, {"-b", "add,maximized_vert,maximized_horz"});
             done = [&] { return session->hasState(window, "_NET_WM_STATE_MAXIMIZED_VERT"); };
         } else if (how == Shuffle::minimise) {

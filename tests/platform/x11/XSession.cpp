@@ -257,6 +257,14 @@ RectD toolsGeometry(XSession& session, xcb_window_t window) {
             number("Width") + 2 * border, number("Height") + 2 * border};
 }
 
+bool moveAndGrow(XSession& session, xcb_window_t window, double dx, double dy) {
+    const RectD was = toolsGeometry(session, window);
+    const auto number = [](double value) { return std::to_string(int(value)); };
+    session.wmctrl(window, {"-e", "0," + number(was.x + dx) + "," + number(was.y + dy) + "," +
+                                      number(was.width + 40) + "," + number(was.height + 30)});
+    return session.waitUntil([&] { return toolsGeometry(session, window) != was; });
+}
+
 RectD frameFromTools(XSession& session, xcb_window_t window, double originX) {
     const RectD outer = toolsGeometry(session, window);
     auto extents = session.cardinals(window, "_NET_FRAME_EXTENTS");

@@ -102,6 +102,10 @@ class XSession {
 // xwininfo reports it.
 RectD toolsGeometry(XSession& session, xcb_window_t window);
 
+// Moves the window by (dx, dy) and grows it by 40 × 30 with wmctrl; false
+// when the window manager has not changed it by the session's deadline.
+bool moveAndGrow(XSession& session, xcb_window_t window, double dx, double dy);
+
 // A window's frame as the X tools see it: xwininfo's absolute geometry grown
 // by the window manager's frame extents (none where it sets none, or the
 // window draws its own decorations), shifted into the global space by `originX`.
