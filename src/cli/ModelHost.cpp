@@ -52,6 +52,7 @@ struct ModelHost::Parts {
     std::unique_ptr<x11::X11KeyTranslation> translation;
     std::unique_ptr<KeyboardLayoutLabels> labels;
     QtMainThread mainThread;
+    std::unique_ptr<KeyboardLayoutObserver> layoutObserver;
     SystemClock clock;
     std::unique_ptr<FileDefaultsStore> defaults;
     NoOverlaysOrHotKeys quiet;
@@ -101,6 +102,8 @@ std::unique_ptr<ModelHost> ModelHost::open(Setup setup, WindowPresenter& present
         parts->translation = x11::X11KeyTranslation::open();
         if (parts->translation) {
             parts->labels = std::make_unique<KeyboardLayoutLabels>(*parts->translation);
+            parts->layoutObserver =
+                std::make_unique<KeyboardLayoutObserver>(*parts->translation, parts->mainThread);
         }
     }
     if (setup.overlays && desktop.x11) {
@@ -144,6 +147,10 @@ ModelHost::~ModelHost() {
     parts_->restores.reset();
     parts_->model.reset();
     parts_->overlays.reset();
+}
+
+KeyboardLayoutObserver* ModelHost::keyboardLayout() {
+    return parts_->layoutObserver.get();
 }
 
 ScreenOverlays* ModelHost::overlays() {

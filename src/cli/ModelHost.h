@@ -8,6 +8,7 @@
 #include "cli/Arguments.h"
 #include "cli/CommandSession.h"
 #include "overlay/ScreenOverlays.h"
+#include "shortcuts/KeyboardLayoutObserver.h"
 #include "storage/XdgPaths.h"
 
 namespace orvale::cli {
@@ -46,6 +47,9 @@ class ModelHost {
     MainThread& mainThread();
     // The overlays the model draws, when the setup gave surfaces for them.
     ScreenOverlays* overlays();
+    // Reports keyboard-layout changes, in the resident program when the
+    // keyboard can be read.
+    KeyboardLayoutObserver* keyboardLayout();
 
   private:
     struct Parts;

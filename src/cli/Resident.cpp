@@ -119,7 +119,7 @@ int runResident(Terminal terminal, const EnvironmentLookup& environment, bool de
             service.setReady();
         }
     });
-    if (interface) interface->start(host->model(), host->overlays());
+    if (interface) interface->start(host->model(), host->overlays(), host->keyboardLayout());
     terminal.err << "Orvale is running (process " << ::getpid() << "). Stop it with Ctrl+C.\n"
                  << std::flush;
     QCoreApplication::exec();

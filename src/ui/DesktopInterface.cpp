@@ -29,8 +29,10 @@ DesktopInterface::~DesktopInterface() {
     WindowResolutionView::setMarkerHook({});
 }
 
-void DesktopInterface::start(AppModel& model, ScreenOverlays* overlays) {
-    views_ = std::make_unique<Views>(ViewContext{model, presenter_, keys_});
+void DesktopInterface::start(AppModel& model, ScreenOverlays* overlays,
+                             KeyboardLayoutObserver* keyboardLayout) {
+    views_ = std::make_unique<Views>(ViewContext{model, presenter_, keys_, keyLabels_});
+    if (keyboardLayout) keyLabels_.follow(*keyboardLayout);
     registerWindows(presenter_, views_->context);
     if (overlays) {
         WindowResolutionView::setMarkerHook(

@@ -4,6 +4,7 @@
 
 #include "app/AppModel.h"
 #include "overlay/ScreenOverlays.h"
+#include "ui/KeyLabelWatch.h"
 #include "ui/MotionPreference.h"
 #include "ui/QtKeyEvents.h"
 #include "ui/QtOverlaySurfaces.h"
@@ -37,7 +38,9 @@ class DesktopInterface {
     // the model from now on. With ORVALE_OPEN_PANEL=1 in the environment the
     // panel opens at once, for runs that cannot click the tray icon.
     // "Show Markers" draws through `overlays`, and is unavailable without.
-    void start(AppModel& model, ScreenOverlays* overlays);
+    // Shortcut labels are drawn again whenever `keyboardLayout` reports a
+    // change. Both may be absent; both must outlive the interface.
+    void start(AppModel& model, ScreenOverlays* overlays, KeyboardLayoutObserver* keyboardLayout);
 
   private:
     struct Views;
@@ -46,6 +49,7 @@ class DesktopInterface {
     QtKeyEvents keys_;
     QtWindowPresenter presenter_;
     QtOverlaySurfaces overlaySurfaces_{motionReduced};
+    KeyLabelWatch keyLabels_;
     std::unique_ptr<Views> views_;
 };
 

@@ -166,6 +166,7 @@ PanelView::PanelView(const ViewContext& context, QWidget* parent)
     if (model.activeError()) lastErrorID_ = model.activeError()->id;
     observation_ = model.observe([this](AppModel::Property property) { heard(property); });
     watchModel(model, this, {}, [this] { rebuild(); });
+    connect(&context.keyLabels, &KeyLabelWatch::changed, this, [this] { rebuild(); });
     rebuild();
 }
 

@@ -78,6 +78,7 @@ ShortcutRecorderWidget::ShortcutRecorderWidget(const ViewContext& context, const
     connect(cancel_, &QPushButton::clicked, this, [this] { session_.stop(); });
     connect(clear_, &QToolButton::clicked, this, [this] { commit(std::nullopt); });
     session_.setObserver([this] { finishRecording(); });
+    connect(&context.keyLabels, &KeyLabelWatch::changed, this, [this] { redraw(); });
     redraw();
 }
 

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "shortcuts/KeyboardLayoutLabels.h"
 #include "support/LinuxModifiers.h"
 #include "ui/LayoutDetailsView.h"
 #include "ui/ShortcutsTab.h"
@@ -33,6 +34,30 @@ class ShortcutRecorderTest : public UiFixture {
 
     std::unique_ptr<QWidget> view;
 };
+
+// A key prints as the keyboard layout says, and the labels already on screen
+// follow a switch of layout.
+TEST_F(ShortcutRecorderTest, LabelsFollowTheKeyboardLayout) {
+    KeyboardLayoutLabels labels(keyboard);
+    KeyboardLayoutObserver layoutChanges(keyboard, mainThread);
+    keyLabels.follow(layoutChanges);
+    auto withLabels = dependencies();
+    withLabels.keyLabels = &labels;
+    model = std::make_unique<AppModel>(withLabels);
+    settle();
+    keyboard.switchLayout({{kK, "k"}});
+    openWindow("Editor");
+    const Uuid id = saveLayout("Focus");
+    model->setLayoutShortcut(Shortcut{kK, kCtrl | kAlt}, id, [](auto) {});
+    model->setManageLayoutID(id);
+    view = std::make_unique<ui::LayoutDetailsView>(context());
+    settleUi();
+    EXPECT_EQ(recordButton(*view)->text(), "Ctrl+Alt+K");
+
+    keyboard.switchLayout({{kK, "ж"}});
+    settleUi();
+    EXPECT_EQ(recordButton(*view)->text(), "Ctrl+Alt+Ж");
+}
 
 // The layout's recorder in its details: keys pressed in the program's window
 // become the layout's shortcut, and clearing removes it.

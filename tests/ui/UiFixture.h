@@ -15,7 +15,9 @@ namespace orvale::testing {
 
 class UiFixture : public ModelFixture {
   protected:
-    ui::ViewContext context() { return ui::ViewContext{*model, presenter, keyboard}; }
+    ui::KeyLabelWatch keyLabels;
+
+    ui::ViewContext context() { return ui::ViewContext{*model, presenter, keyboard, keyLabels}; }
 
     void settleUi() {
         for (int round = 0; round < 100; ++round) {
