@@ -103,6 +103,13 @@ class DebianPackageTest(unittest.TestCase):
         self.assertIn('Icon=org.orvale.Orvale\n', entry.read_text())
         self.assertIn('Exec=orvale\n', entry.read_text())
 
+    def test_software_centres_find_the_program_by_its_metadata(self):
+        metadata = self.root / 'usr/share/metainfo/org.orvale.Orvale.metainfo.xml'
+        valid = run('appstreamcli', 'validate', '--no-net', str(metadata))
+        self.assertEqual(valid.returncode, 0, valid.stdout + valid.stderr)
+        self.assertIn('<launchable type="desktop-id">org.orvale.Orvale.desktop</launchable>',
+                      metadata.read_text())
+
     def test_every_icon_size_is_a_png_of_that_size(self):
         icons = self.root / 'usr/share/icons/hicolor'
         self.assertTrue((icons / 'scalable/apps/org.orvale.Orvale.svg').is_file())
