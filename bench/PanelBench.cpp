@@ -84,6 +84,7 @@ struct PanelModel : SimulatedModelParts {
     ~PanelModel() { model.reset(); }
 
     SimulatedKeyboard keys;
+    ui::KeyLabelWatch keyLabels;
     std::unique_ptr<AppModel> model;
 };
 
@@ -103,8 +104,9 @@ void hide(QWidget& window) {
 double openPanel(int layouts) {
     PanelModel fixture(layouts);
     std::ostringstream diagnostics;
-    ui::TrayItem tray(ui::ViewContext{*fixture.model, fixture.presenter, fixture.keys},
-                      diagnostics);
+    ui::TrayItem tray(
+        ui::ViewContext{*fixture.model, fixture.presenter, fixture.keys, fixture.keyLabels},
+        diagnostics);
     std::vector<double> times;
     for (int round = 0; round < kRounds; ++round) {
         timed(times, [&] {
@@ -149,8 +151,9 @@ std::pair<long, long> panelAndModelMemory() {
     const long model = residentKiB() - start;
     const long before = residentKiB();
     std::ostringstream diagnostics;
-    ui::TrayItem tray(ui::ViewContext{*fixture.model, fixture.presenter, fixture.keys},
-                      diagnostics);
+    ui::TrayItem tray(
+        ui::ViewContext{*fixture.model, fixture.presenter, fixture.keys, fixture.keyLabels},
+        diagnostics);
     tray.openPanel();
     showAndDraw(tray.panelWindow());
     fixture.settle();
