@@ -60,7 +60,6 @@ OverlayWindow::OverlayWindow(const RectD& frame, const Look& look)
     const OverlayGeometry screens = OverlayGeometry::current();
     pixelRatio_ = screens.pixelRatioAt(frame);
     setGeometry(screens.toQt(frame));
-    fade_.setStartValue(1.0);
     QObject::connect(&fade_, &QVariantAnimation::valueChanged, this, [this](const QVariant& value) {
         opacity_ = value.toDouble();
         update();
