@@ -32,6 +32,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/data/orvale.1 DESTINATION ${CMAKE_INSTALL_MA
 install(FILES ${PROJECT_SOURCE_DIR}/data/completions/orvale.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME orvale)
+# zsh reads what the distribution's packages bring from vendor-completions and
+# what is installed by hand from site-functions; which one is known only once
+# the prefix is, at install time (CPack installs under its own).
+install(CODE "set(orvale_zsh_completion \"${PROJECT_SOURCE_DIR}/data/completions/_orvale\")")
+install(CODE [[
+  if(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+    set(zsh_folder vendor-completions)
+  else()
+    set(zsh_folder site-functions)
+  endif()
+  file(INSTALL "${orvale_zsh_completion}" DESTINATION "${CMAKE_INSTALL_PREFIX}/share/zsh/${zsh_folder}")
+]])
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME orvale)

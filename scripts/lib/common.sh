@@ -27,7 +27,7 @@ TEST_PACKAGES=(
   xserver-xorg-core xserver-xorg-video-dummy icewm fluxbox xfwm4 metacity i3 xcompmgr
   x11-xserver-utils x11-xkb-utils xkb-data zenity gtk-3-examples python3
   qt6-qpa-plugins dbus-daemon libglib2.0-bin python3-dbusmock at-spi2-core python3-pyatspi
-  dpkg-dev file desktop-file-utils appstream man-db groff-base
+  dpkg-dev file desktop-file-utils appstream man-db groff-base zsh
 )
 
 missing_packages() {

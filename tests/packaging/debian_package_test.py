@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The Debian package CPack builds, unpacked into a private root: what it
-depends on, and that the program, its manual, menu entry, icons and bash
-completion it carries work there.
+depends on, and that the program, its manual, menu entry, icons and shell
+completions it carries work there.
 
 Usage: debian_package_test.py CPACK BUILD_DIR
 """
@@ -118,8 +118,7 @@ class DebianPackageTest(unittest.TestCase):
                 png = icons / f'{size}x{size}/apps/org.orvale.Orvale.png'
                 self.assertEqual(png_size(png), (size, size))
 
-    def test_bash_completion_offers_commands_options_and_layout_names(self):
-        completion = self.root / 'usr/share/bash-completion/completions/orvale'
+    def test_completions_offer_commands_options_and_layout_names(self):
         # A stand-in for "orvale list": a notice line, then layouts as the
         # program prints them, tab-separated with the name first.
         bin_folder = Path(self.folder.name) / 'bin'
@@ -129,17 +128,27 @@ class DebianPackageTest(unittest.TestCase):
                         'Work\\t2 windows\\t1 display\\nWeekend plan\\t1 window\\t1 display\\n'
                         'Home\\t3 windows\\t2 displays\\n"\n')
         fake.chmod(0o755)
+        env = dict(os.environ, PATH=f'{bin_folder}:{os.environ["PATH"]}')
+        share = self.root / 'usr/share'
 
-        def complete(line):
-            words = line.split(' ')
-            script = (f'source {completion}\n'
+        def bash(words):
+            script = (f'source {share}/bash-completion/completions/orvale\n'
                       f'COMP_WORDS=({" ".join(repr(w) for w in words)})\n'
                       f'COMP_CWORD={len(words) - 1}\n'
                       '_orvale\nprintf "%s\\n" "${COMPREPLY[@]}"\n')
-            env = dict(os.environ, PATH=f'{bin_folder}:{os.environ["PATH"]}')
-            done = run('bash', '-c', script, env=env)
-            self.assertEqual(done.stderr, '')
-            return sorted(filter(None, done.stdout.split('\n')))
+            return run('bash', '-c', script, env=env)
+
+        def zsh(words):
+            # zsh loads the function from its folder as it would at a prompt;
+            # compadd stands in for the completion system, which offers the
+            # candidates that start with what is typed.
+            script = (f'fpath=({share}/zsh/vendor-completions $fpath)\n'
+                      'autoload -Uz _orvale\n'
+                      'compadd() { [[ $1 == -- ]] && shift; local w; for w; do\n'
+                      '  [[ $w[1,$#PREFIX] == "$PREFIX" ]] && print -r -- $w; done }\n'
+                      'words=("$@"); CURRENT=$#words; PREFIX=$words[CURRENT]\n'
+                      '_orvale\n')
+            return run('zsh', '-f', '-c', script, 'zsh', *words, env=env)
 
         cases = [
             ('orvale ', sorted(self.help_commands() + ['--help'])),
@@ -152,10 +161,16 @@ class DebianPackageTest(unittest.TestCase):
             ('orvale automation o', ['off', 'on']),
             ('orvale windows ', []),
         ]
-        for line, expected in cases:
-            with self.subTest(line=line):
-                self.assertEqual(complete(line), expected)
-
+        for shell, complete in [('bash', bash), ('zsh', zsh)]:
+            for line, expected in cases:
+                with self.subTest(shell=shell, line=line):
+                    done = complete(line.split(' '))
+                    self.assertEqual(done.stderr, '')
+                    offered = sorted(filter(None, done.stdout.split('\n')))
+                    # zsh quotes what it inserts itself.
+                    if shell == 'zsh':
+                        expected = [name.replace('\\ ', ' ') for name in expected]
+                    self.assertEqual(offered, expected)
 
 if __name__ == '__main__':
     unittest.main(argv=sys.argv[:1])
