@@ -5,6 +5,16 @@
 #include "platform/x11/Property.h"
 
 namespace orvale::x11 {
+
+std::int32_t ownerOf(const X11Connection& connection, xcb_window_t window,
+                     const std::vector<std::uint32_t>& pidProperty, bool* ownPid) {
+    const bool own =
+        !pidProperty.empty() && pidProperty.front() > 0 && pidProperty.front() <= 0x7FFFFFFF;
+    if (ownPid) *ownPid = own;
+    if (own) return static_cast<std::int32_t>(pidProperty.front());
+    const std::uint32_t creator = connection.creatorOf(window);
+    return creator == 0 ? -1 : -static_cast<std::int32_t>(creator & 0x7FFFFFFF);
+}
 namespace {
 
 constexpr double kOpaque = 0xFFFFFFFF;
@@ -56,14 +66,7 @@ ValueOr<Client> collectClient(X11Connection& connection, const ClientRequests& r
 
     Client client;
     client.window = requests.window;
-    const auto pids = values32(pid);
-    if (!pids.empty() && pids.front() > 0 && pids.front() <= 0x7FFFFFFF) {
-        client.pid = static_cast<std::int32_t>(pids.front());
-        client.hasOwnPid = true;
-    } else {
-        const std::uint32_t creator = connection.creatorOf(requests.window);
-        client.pid = creator == 0 ? -1 : -static_cast<std::int32_t>(creator & 0x7FFFFFFF);
-    }
+    client.pid = ownerOf(connection, requests.window, values32(pid), &client.hasOwnPid);
     const auto classNames = texts(wmClass);
     if (!classNames.empty()) client.instanceName = classNames[0];
     if (classNames.size() > 1) client.className = classNames[1];

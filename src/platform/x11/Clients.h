@@ -33,6 +33,11 @@ struct Client {
     bool hasType(xcb_atom_t type) const;
 };
 
+// The process behind `window` as `Client::pid` gives it, from the window's
+// `_NET_WM_PID` values; `ownPid`, when given, says whether the window named it.
+std::int32_t ownerOf(const X11Connection& connection, xcb_window_t window,
+                     const std::vector<std::uint32_t>& pidProperty, bool* ownPid = nullptr);
+
 // The requests for one client, sent together so that many clients cost one
 // round trip.
 struct ClientRequests {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/x11/Clients.h"
 #include "platform/x11/Property.h"
 
 namespace orvale::x11 {
@@ -32,7 +33,7 @@ X11SystemEvents::X11SystemEvents(std::unique_ptr<X11Connection> connection, int 
     : connection_(std::move(connection)), stopDescriptor_(stopDescriptor) {
     const auto* randr = xcb_get_extension_data(connection_->raw(), &xcb_randr_id);
     if (randr && randr->present) randrFirstEvent_ = randr->first_event;
-    owners_ = readOwners().value_or(std::set<std::uint32_t>{});
+    owners_ = readOwners().value_or(std::set<std::int32_t>{});
     thread_ = std::thread([this] { run(); });
 }
 
@@ -74,10 +75,10 @@ void X11SystemEvents::run() {
 }
 
 void X11SystemEvents::compareOwners() {
-    std::optional<std::set<std::uint32_t>> now = readOwners();
+    std::optional<std::set<std::int32_t>> now = readOwners();
     if (!now) return;
-    std::vector<std::uint32_t> gone;
-    for (const std::uint32_t pid : owners_) {
+    std::vector<std::int32_t> gone;
+    for (const std::int32_t pid : owners_) {
         if (!now->contains(pid)) gone.push_back(pid);
     }
     owners_ = std::move(*now);
@@ -86,7 +87,7 @@ void X11SystemEvents::compareOwners() {
     }
 }
 
-std::optional<std::set<std::uint32_t>> X11SystemEvents::readOwners() {
+std::optional<std::set<std::int32_t>> X11SystemEvents::readOwners() {
     X11Connection& connection = *connection_;
     const auto lock = connection.lock();
     const Instant deadline = std::chrono::steady_clock::now() + kReadTimeout;
@@ -101,14 +102,15 @@ std::optional<std::set<std::uint32_t>> X11SystemEvents::readOwners() {
     for (const std::uint32_t window : windows) {
         cookies.push_back(requestProperty(connection.raw(), window, ewmh._NET_WM_PID));
     }
-    std::set<std::uint32_t> owners;
-    for (const auto& cookie : cookies) {
-        const auto pid = connection.reply<xcb_get_property_reply_t>(cookie, deadline);
-        // A window that went meanwhile owns nothing; a missed answer leaves
-        // the owners unknown.
+    std::set<std::int32_t> owners;
+    for (std::size_t i = 0; i < cookies.size(); ++i) {
+        const auto pid = connection.reply<xcb_get_property_reply_t>(cookies[i], deadline);
+        // A missed answer leaves the owners unknown; a window that went
+        // meanwhile owns nothing.
         if (!pid && pid.error == AXErrorCode::cannotComplete) return std::nullopt;
-        const std::vector<std::uint32_t> values = values32(pid);
-        if (!values.empty()) owners.insert(values.front());
+        if (!pid) continue;
+        // A client that does not name its process stands for itself.
+        owners.insert(ownerOf(connection, windows[i], values32(pid)));
     }
     return owners;
 }

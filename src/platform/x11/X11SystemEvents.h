@@ -46,9 +46,10 @@ class X11SystemEvents final : public SystemEvents {
   private:
     X11SystemEvents(std::unique_ptr<X11Connection> connection, int stopDescriptor);
     void run();
-    // The processes that own a window in the managed list; nothing when the
-    // list could not be read in time.
-    std::optional<std::set<std::uint32_t>> readOwners();
+    // The processes that own a window in the managed list, by `ownerOf` (a
+    // client that names none stands for itself); nothing when the list could
+    // not be read in time.
+    std::optional<std::set<std::int32_t>> readOwners();
     // Reports the processes that own no listed window any more.
     void compareOwners();
 
@@ -56,7 +57,7 @@ class X11SystemEvents final : public SystemEvents {
     // An eventfd that tells the thread to stop.
     int stopDescriptor_;
     std::uint8_t randrFirstEvent_ = 0;
-    std::set<std::uint32_t> owners_;
+    std::set<std::int32_t> owners_;
     SystemEventSubscribers subscribers_;
     // Last, so that it starts once the rest is in place.
     std::thread thread_;

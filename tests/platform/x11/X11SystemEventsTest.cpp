@@ -41,6 +41,11 @@ class Received {
         return {events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(end) + 1};
     }
 
+    void clear() {
+        std::lock_guard lock(mutex_);
+        events_.clear();
+    }
+
   private:
     std::mutex mutex_;
     std::condition_variable arrived_;
@@ -71,12 +76,19 @@ TEST(X11SystemEventsTest, aClosedClientIsAnApplicationThatTerminated) {
     auto session = XSession::startXvfb(1280, 1024);
     session->startWindowManager();
     const XSession::Client xterm = session->startClient({"xterm"}, "orvale-xterm");
+    const XSession::Client xlogo = session->startClient({"xlogo"}, "orvale-xlogo");
     auto events = openEvents(*session);
     Received received;
     auto subscription = events->subscribe(received.handler());
 
     session->startClient({"xclock"}, "orvale-xclock");
     xterm.process->signal(SIGKILL);
+    EXPECT_EQ(received.until(SystemEvent::applicationTerminated),
+              std::vector<SystemEvent>{SystemEvent::applicationTerminated});
+
+    // xlogo does not name its process: its X connection stands for it.
+    received.clear();
+    xlogo.process->signal(SIGKILL);
     EXPECT_EQ(received.until(SystemEvent::applicationTerminated),
               std::vector<SystemEvent>{SystemEvent::applicationTerminated});
 
