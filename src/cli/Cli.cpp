@@ -57,12 +57,16 @@ int run(const std::vector<std::string>& arguments, Terminal terminal,
     int argc = 1;
     char name[] = "orvale";
     char* argv[] = {name, nullptr};
+    // The name trays and screen readers show.
+    QCoreApplication::setApplicationName("Orvale");
     if (desktop) {
         // Qt ends the process when it cannot open the display; said here
         // in this program's words instead.
         if (!openDesktop(terminal.err)) return kFailure;
         QApplication application(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
+        // The menu entry the desktop ties Orvale's windows to.
+        QGuiApplication::setDesktopFileName("org.orvale.Orvale");
         return runResident(terminal, environment, true);
     }
     QCoreApplication application(argc, argv);

@@ -4,7 +4,7 @@ accessibility bus: the tray icon appears, a click opens the panel, and
 through the accessibility interface a screen reader uses, the user saves a
 layout, restores it after the windows moved, and undoes the restore.
 
-Usage: tray_end_to_end_test.py ORVALE_BINARY [SCREENSHOT_FOLDER]
+Usage: tray_end_to_end_test.py ORVALE_BINARY [SCREENSHOT_FOLDER [TEST ...]]
 """
 
 import os
@@ -13,7 +13,7 @@ import sys
 import threading
 import unittest
 
-from private_desktop import Desktop, near, wait_for
+from private_desktop import LIMIT, Desktop, near, wait_for
 
 ORVALE = sys.argv[1] if len(sys.argv) > 1 else 'orvale'
 SHOTS = sys.argv[2] if len(sys.argv) > 2 else None
@@ -43,7 +43,19 @@ class OverlayWatch:
         self.thread.join()
 
 
-class TrayDesktop(Desktop):
+class BusDesktop(Desktop):
+    """The private desktop with a session bus of its own."""
+
+    def open_session_bus(self):
+        read, write = os.pipe()
+        self.start(['dbus-daemon', '--session', '--nofork', '--nopidfile',
+                    '--print-address=' + str(write)], pass_fds=(write,))
+        os.close(write)
+        with os.fdopen(read) as pipe:
+            self.env['DBUS_SESSION_BUS_ADDRESS'] = pipe.readline().strip()
+
+
+class TrayDesktop(BusDesktop):
     """The private desktop with a session bus, the accessibility bus and a
     tray."""
 
@@ -57,12 +69,7 @@ class TrayDesktop(Desktop):
 
     def open(self):
         self.open_display()
-        read, write = os.pipe()
-        self.start(['dbus-daemon', '--session', '--nofork', '--nopidfile',
-                    '--print-address=' + str(write)], pass_fds=(write,))
-        os.close(write)
-        with os.fdopen(read) as pipe:
-            self.env['DBUS_SESSION_BUS_ADDRESS'] = pipe.readline().strip()
+        self.open_session_bus()
         self.start(['/usr/libexec/at-spi-bus-launcher', '--launch-immediately'],
                    stderr=subprocess.DEVNULL)
         wait_for('the accessibility bus', lambda: self.quiet(
@@ -92,7 +99,7 @@ class TrayEndToEndTest(unittest.TestCase):
         desktop = self.atspi.Registry.getDesktop(0)
         for index in range(desktop.childCount):
             child = desktop.getChildAtIndex(index)
-            if child is not None and child.name == 'orvale':
+            if child is not None and child.name == 'Orvale':
                 return child
         return None
 
@@ -244,5 +251,88 @@ class TrayEndToEndTest(unittest.TestCase):
         self.assertEqual(unnamed, [], 'controls without an accessible name')
 
 
+class StatusNotifierDesktop(BusDesktop):
+    """The private desktop with a stand-in for the StatusNotifierItem host that
+    KDE Plasma, GNOME's AppIndicator extension and most current panels run:
+    it takes registrations and notes them."""
+
+    WATCHER = 'org.kde.StatusNotifierWatcher'
+
+    def open(self):
+        self.open_display()
+        self.open_session_bus()
+        self.start(['/usr/bin/python3', '-m', 'dbusmock', self.WATCHER, '/StatusNotifierWatcher',
+                    self.WATCHER], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        import dbus
+        self.bus = dbus.bus.BusConnection(self.env['DBUS_SESSION_BUS_ADDRESS'])
+        self.watcher = wait_for('the watcher', lambda: self.watcher_object(dbus))
+        mock = dbus.Interface(self.watcher, 'org.freedesktop.DBus.Mock')
+        mock.AddMethod('', 'RegisterStatusNotifierItem', 's', '', '')
+        mock.AddProperty('', 'IsStatusNotifierHostRegistered', True)
+        mock.AddProperty('', 'ProtocolVersion', dbus.Int32(0))
+        mock.AddProperty('', 'RegisteredStatusNotifierItems', dbus.Array([], signature='s'))
+        self.start_window_manager()
+
+    def watcher_object(self, dbus):
+        if not self.bus.name_has_owner(self.WATCHER):
+            return None
+        return self.bus.get_object(self.WATCHER, '/StatusNotifierWatcher')
+
+    def registered_items(self):
+        mock = self.watcher.get_dbus_method('GetCalls', 'org.freedesktop.DBus.Mock')
+        return [str(arguments[0]) for _, method, arguments in mock()
+                if method == 'RegisterStatusNotifierItem']
+
+
+class StatusNotifierItemTest(unittest.TestCase):
+    def test_the_item_registers_opens_the_panel_beside_the_pointer_and_quits_from_its_menu(self):
+        desktop = StatusNotifierDesktop.for_test(self, 'orvale-sni-')
+        log_path = os.path.join(desktop.folder, 'orvale.log')
+        with open(log_path, 'w') as log:
+            orvale = desktop.start([ORVALE], stderr=log)
+        self.addCleanup(TrayEndToEndTest.show_log, self, log_path)
+        service = wait_for('the item to register', lambda: desktop.registered_items())[0]
+        item = desktop.bus.get_object(service, '/StatusNotifierItem')
+        prop = lambda name: item.Get('org.kde.StatusNotifierItem', name,
+                                     dbus_interface='org.freedesktop.DBus.Properties')
+        self.assertEqual(str(prop('Title')), 'Orvale')
+        self.assertEqual(str(prop('ToolTip')[2]), 'Orvale')
+        self.assertTrue(prop('IconName') or prop('IconPixmap'), 'the item has no icon')
+
+        # A host that knows where its icon is passes where it was clicked;
+        # the panel opens there, under the pointer of the click, at the top
+        # right of the screen.
+        subprocess.run(['xdotool', 'mousemove', '--sync', '1270', '5'], env=desktop.env,
+                       check=True)
+        item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
+        panel = wait_for('the panel', lambda: self.shown_window(desktop, orvale))
+        # Mapped first, then framed and placed by the window manager.
+        def beside_pointer():
+            x, y, width, height = desktop.geometry(panel)
+            return abs(x + width - 1280) <= 4 and y <= 30
+        wait_for('the panel at the top right', beside_pointer)
+        item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
+        wait_for('the panel to close', lambda: self.shown_window(desktop, orvale) is None)
+
+        menu = desktop.bus.get_object(service, str(prop('Menu')))
+        _, (_, _, children) = menu.GetLayout(0, -1, [], dbus_interface='com.canonical.dbusmenu')
+        entries = {str(properties['label']): int(number) for number, properties, _ in children}
+        self.assertEqual(list(entries), ['Open Orvale', 'Quit Orvale'])
+        click = lambda label: menu.Event(entries[label], 'clicked', 0, 0,
+                                         dbus_interface='com.canonical.dbusmenu')
+        click('Open Orvale')
+        wait_for('the panel from the menu', lambda: self.shown_window(desktop, orvale))
+        click('Quit Orvale')
+        self.assertEqual(orvale.wait(LIMIT), 0)
+        with open(log_path) as log:
+            self.assertNotIn('no system tray', log.read())
+
+    @staticmethod
+    def shown_window(desktop, process):
+        """A window of `process` that is shown, if there is one."""
+        shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid)])
+        return int(shown.split()[0]) if shown.split() else None
+
+
 if __name__ == '__main__':
-    unittest.main(argv=[sys.argv[0]])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[3:])
