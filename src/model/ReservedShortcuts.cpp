@@ -1,6 +1,7 @@
 #include "model/ReservedShortcuts.h"
 
 #include <array>
+#include <cctype>
 #include <string_view>
 
 namespace orvale {
@@ -62,12 +63,31 @@ constexpr std::array<ReservedCombination, 37> kReserved{{
     {125, kCtrlAlt, "Workspace Below"},
 }};
 
+// The letter a key types when `name` is one (A–Z, either case); 0 otherwise.
+char letterOf(const std::string& name) {
+    if (name.size() != 1 || !std::isalpha(static_cast<unsigned char>(name[0]))) return 0;
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+}
+
+// Desktops bind letters by the character the key types, so on a layout that
+// puts letters elsewhere (AZERTY, Dvorak) Ctrl+A is the key labelled A, where
+// it is. Every other key, and a letter key of a layout whose letters are not
+// Latin (desktops then fall back to the key's place), counts by its place.
+bool sameKey(std::uint32_t reservedKey, std::uint32_t keyCode, const KeyLabelSource* labels) {
+    const char reservedLetter = letterOf(ShortcutFormatter::keyName(reservedKey));
+    const std::optional<std::string> label = labels ? labels->name(keyCode) : std::nullopt;
+    const char typed = label ? letterOf(*label) : 0;
+    if (reservedLetter != 0 && typed != 0) return reservedLetter == typed;
+    return reservedKey == keyCode;
+}
+
 }  // namespace
 
 std::optional<std::string> reservedSystemCommandMessage(const Shortcut& shortcut,
                                                         const KeyLabelSource* labels) {
     for (const ReservedCombination& reserved : kReserved) {
-        if (reserved.keyCode == shortcut.keyCode && reserved.modifiers == shortcut.modifiers) {
+        if (reserved.modifiers == shortcut.modifiers &&
+            sameKey(reserved.keyCode, shortcut.keyCode, labels)) {
             return ShortcutFormatter::label(shortcut.keyCode, shortcut.modifiers, labels) +
                    " is the " + std::string(reserved.command) +
                    " shortcut on Linux desktops. Choose a combination your desktop does not "

@@ -36,10 +36,23 @@ TEST(ReservedShortcutTest, NamesTheDesktopCommandWhenTheModifiersMatchExactly) {
     for (const auto& [key, modifiers, message] : cases) {
         EXPECT_EQ(reservedSystemCommandMessage({key, modifiers}).value_or("(free)"), message);
     }
-    // The key is named as the keyboard layout prints it.
-    const FakeLayout azerty({{12, "A"}});
-    EXPECT_EQ(reservedSystemCommandMessage({12, kCtrl}, &azerty)->substr(0, 23),
-              "Ctrl+A is the Quit shor");
+    // Letters count where the layout puts them, as desktops bind them: on
+    // AZERTY, A and Q trade places; a layout without Latin letters keeps
+    // the places, and keys other than letters never move.
+    const FakeLayout azerty({{12, "A"}, {0, "q"}, {48, "Tab"}});
+    const FakeLayout russian({{8, "С"}});
+    const std::vector<std::tuple<Shortcut, const KeyLabelSource*, std::string>> placed = {
+        {{12, kCtrl}, &azerty, "Ctrl+A is the Select All"},
+        {{0, kCtrl}, &azerty, "Ctrl+q is the Quit"},
+        {{48, kAlt}, &azerty, "Alt+Tab is the Switch Windows"},
+        {{8, kCtrl}, &russian, "Ctrl+С is the Copy"},
+    };
+    for (const auto& [shortcut, layout, start] : placed) {
+        EXPECT_EQ(reservedSystemCommandMessage(shortcut, layout).value_or("(free)"), start + tail);
+    }
+    // Where the layout's A is, the US A's place is free for Ctrl.
+    const FakeLayout moved({{0, "B"}});
+    EXPECT_FALSE(reservedSystemCommandMessage({0, kCtrl}, &moved));
 }
 
 TEST(ShortcutFormatterTest, LabelsReadAsLinuxDesktopsWriteThem) {
