@@ -26,7 +26,12 @@ std::unique_ptr<x11::X11Desktop> openDesktop(std::ostream& err) {
         err << "orvale: " << WindowText::serverNotAnswering << "\n";
     } else if (!desktop) {
         const char* display = std::getenv("DISPLAY");
-        err << "orvale: cannot open the X display “" << (display ? display : "") << "”.\n";
+        if (display && *display) {
+            err << "orvale: cannot open the X display “" << display << "”.\n";
+        } else {
+            err << "orvale: no X display is set; Orvale works on an X11 desktop (set DISPLAY, "
+                   "for example DISPLAY=:0).\n";
+        }
     }
     return desktop;
 }

@@ -179,7 +179,9 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     ::setenv("DISPLAY", "", 1);
     std::ostringstream nothing, noDisplay;
     EXPECT_EQ(cli::run({"displays"}, {noInput, nothing, noDisplay}), 1);
-    EXPECT_EQ(noDisplay.str(), "orvale: cannot open the X display “”.\n");
+    EXPECT_EQ(noDisplay.str(),
+              "orvale: no X display is set; Orvale works on an X11 desktop (set DISPLAY, for "
+              "example DISPLAY=:0).\n");
 }
 
 }  // namespace
