@@ -63,6 +63,11 @@ int run(const std::vector<std::string>& arguments, Terminal terminal,
         // Qt ends the process when it cannot open the display; said here
         // in this program's words instead.
         if (!openDesktop(terminal.err)) return kFailure;
+        // Orvale's windows and overlays live on the X server whose windows
+        // it moves, even where Qt would pick Wayland (an X11 server such as
+        // XWayland beside a Wayland compositor); a platform the user chose
+        // stands.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
         QApplication application(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         // The menu entry the desktop ties Orvale's windows to.
