@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/RunOrvale.h"
+#include "platform/x11/CapturedLayout.h"
 #include "platform/x11/ClientsFixture.h"
 #include "support/TemporaryFolder.h"
 
@@ -32,13 +33,7 @@ class SavedLayoutFixture : public ClientsFixture {
         ::setenv("XDG_DATA_HOME", data.c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
         // Saved only once openbox has settled every window.
-        ASSERT_TRUE(session->waitUntil([&] {
-            try {
-                return service->capture(displays(), {}).entries.size() == 3;
-            } catch (const CaptureError&) {
-                return false;
-            }
-        }));
+        ASSERT_EQ(settledCapture(*session, *service, displays(), 3).entries.size(), 3u);
         const Outcome saving = orvale({"save", "Work"});
         ASSERT_EQ(saving.status, cli::kSuccess) << saving.err;
         for (xcb_window_t window : {xterm.window, xclock.window, xlogo.window}) {
