@@ -49,6 +49,15 @@ WindowEntry RestoreScenario::save(const std::string& appName, const std::string&
     return layout.entries.back();
 }
 
+std::vector<AXElement> RestoreScenario::openAndSave(const std::vector<std::string>& apps) {
+    std::vector<AXElement> windows;
+    for (const std::string& app : apps) {
+        windows.push_back(open(launch(app), {100, 100, 400, 300}));
+        save(app, "Studio", {1612, 100, 1000, 800});
+    }
+    return windows;
+}
+
 RestoreResult RestoreScenario::restore(const RestoreOptions& options,
                                        const CancellationFlag* cancellation,
                                        const RestoreService::ProgressCallback& progress) {

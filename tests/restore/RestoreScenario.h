@@ -44,6 +44,9 @@ class RestoreScenario : public ::testing::Test {
     // Adds an entry that puts a window of `appName` at `target` on the display
     // called `displayName`; `target` must lie within its visible frame.
     WindowEntry save(const std::string& appName, const std::string& displayName, RectD target);
+    // Opens a window of each app on the laptop panel and saves it onto the
+    // studio display, in this order; returns the windows.
+    std::vector<AXElement> openAndSave(const std::vector<std::string>& apps);
 
     RestoreResult restore(const RestoreOptions& options = {},
                           const CancellationFlag* cancellation = nullptr,

@@ -169,11 +169,7 @@ TEST_F(RestoreServiceTest, ExcludedSkippedAndMissingEntries) {
 }
 
 TEST_F(RestoreServiceTest, CancellingDuringTheMovesKeepsWhatWasDone) {
-    std::vector<AXElement> windows;
-    for (const char* app : {"A", "B", "C", "D", "E"}) {
-        windows.push_back(open(launch(app), {100, 100, 400, 300}));
-        save(app, "Studio", {1612, 100, 1000, 800});
-    }
+    const std::vector<AXElement> windows = openAndSave({"A", "B", "C", "D", "E"});
     CancellationFlag flag;
     const auto result = restore({}, &flag, [&](const RestoreProgress& p) {
         if (p.completed == 2) flag.cancel();
@@ -193,10 +189,7 @@ TEST_F(RestoreServiceTest, CancellingDuringTheMovesKeepsWhatWasDone) {
 }
 
 TEST_F(RestoreServiceTest, CancellingDuringTheLastWriteCancelsTheRun) {
-    for (const char* app : {"A", "B"}) {
-        open(launch(app), {100, 100, 400, 300});
-        save(app, "Studio", {1612, 100, 1000, 800});
-    }
+    openAndSave({"A", "B"});
     CancellationFlag flag;
     int writes = 0;
     // The user cancels while the last window's position is being written.
@@ -226,11 +219,7 @@ TEST_F(RestoreServiceTest, CancelledBeforeTheScanTouchesNothing) {
 }
 
 TEST_F(RestoreServiceTest, WithoutAWindowManagerEveryEntryFailsAndOneLostMidRunFailsTheRest) {
-    std::vector<AXElement> windows;
-    for (const char* app : {"A", "B", "C", "D"}) {
-        windows.push_back(open(launch(app), {100, 100, 400, 300}));
-        save(app, "Studio", {1612, 100, 1000, 800});
-    }
+    const std::vector<AXElement> windows = openAndSave({"A", "B", "C", "D"});
     desktop.setTrusted(false);
     auto result = restore();
     const std::string missing = "No supported window manager is running";
@@ -266,11 +255,7 @@ TEST_F(RestoreServiceTest, WithoutAWindowManagerEveryEntryFailsAndOneLostMidRunF
 }
 
 TEST_F(RestoreServiceTest, AWindowManagerThatStopsAnsweringEndsTheRunAfterOneWrite) {
-    std::vector<AXElement> windows;
-    for (const char* app : {"A", "B", "C"}) {
-        windows.push_back(open(launch(app), {100, 100, 400, 300}));
-        save(app, "Studio", {1612, 100, 1000, 800});
-    }
+    const std::vector<AXElement> windows = openAndSave({"A", "B", "C"});
     desktop.failWrites(windows[1], AXAttribute::size,
                        {.code = AXErrorCode::windowManagerNotResponding});
     const auto result = restore();
@@ -369,10 +354,7 @@ TEST_F(RestoreServiceTest, IncompleteDiscoveryDefersThatApplication) {
 }
 
 TEST_F(RestoreServiceTest, AutomationDefersWhenTheSessionOrAGestureSaysSo) {
-    for (const char* app : {"A", "B", "C"}) {
-        open(launch(app), {100, 100, 400, 300});
-        save(app, "Studio", {1612, 100, 1000, 800});
-    }
+    openAndSave({"A", "B", "C"});
     RestoreOptions options;
     options.isAutomation = true;
     int asked = 0;

@@ -15,6 +15,25 @@
 
 namespace orvale::testing {
 
+// A capture of `count` windows once the window manager has settled them: one
+// taken while it still arranges the windows it was just given sees frames
+// that do not agree, and is tried again after the session's next event. Fewer
+// windows when it did not settle in time.
+inline CapturePreview settledCapture(XSession& session, WindowService& service,
+                                     const std::vector<CurrentDisplay>& displays,
+                                     std::size_t count) {
+    CapturePreview preview;
+    session.waitUntil([&] {
+        try {
+            preview = service.capture(displays, {});
+        } catch (const CaptureError&) {
+            return false;
+        }
+        return preview.entries.size() == count;
+    });
+    return preview;
+}
+
 // A session's desktop read through the X11 backend and the window service,
 // on its one screen.
 struct ReadDesktop {
@@ -22,23 +41,6 @@ struct ReadDesktop {
         : x11(opened(session)),
           service(x11->accessibility(), x11->windowServer(), x11->workspace(), clock),
           displays(DisplayService(x11->screens()).currentDisplays()) {}
-
-    // A capture of `count` windows once the window manager has settled them:
-    // one taken while it still arranges the windows it was just given sees
-    // frames that do not agree, and is tried again after the session's next
-    // event. Fewer windows when it did not settle in time.
-    CapturePreview settledCapture(XSession& session, std::size_t count) {
-        CapturePreview preview;
-        session.waitUntil([&] {
-            try {
-                preview = service.capture(displays, {});
-            } catch (const CaptureError&) {
-                return false;
-            }
-            return preview.entries.size() == count;
-        });
-        return preview;
-    }
 
     static std::unique_ptr<x11::X11Desktop> opened(XSession& session) {
         auto desktop = x11::X11Desktop::open(session.display().c_str());

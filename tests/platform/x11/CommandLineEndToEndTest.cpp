@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
-#include <cstdlib>
-#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "app/ModelTexts.h"
@@ -40,14 +35,6 @@ TEST_F(CommandLineEndToEndTest, AClosedClientTwoTerminalsAndAMissingDisplayAreRe
     EXPECT_TRUE(
         ambiguous.err.starts_with("“Work” needs a choice: 1 saved window needs a decision.\n"))
         << ambiguous.err;
-    // Both terminals are offered, numbered, each with where it is.
-    for (xcb_window_t window : {xterm.window, second.window}) {
-        const RectD frame = frameOf(window);
-        EXPECT_NE(ambiguous.err.find(". XTerm at " + std::to_string(std::lround(frame.x)) + ", " +
-                                     std::to_string(std::lround(frame.y)) + " · "),
-                  std::string::npos)
-            << ambiguous.err;
-    }
     EXPECT_NE(ambiguous.out.find("XTerm · " +
                                  std::string(cli::outcomeWords(EntryOutcome::needsSelection)) +
                                  " · " + OutcomeText::chooseWindow + "\n"),
@@ -100,15 +87,10 @@ TEST_F(CommandLineEndToEndTest, OnATerminalTheChosenWindowIsRestored) {
     const auto second =
         session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
     const RectD secondFrame = frameOf(second.window);
-    int terminal = -1;
-    const pid_t pid = restoreOnATerminal(data, folder / "config", terminal);
-    ASSERT_GE(pid, 0);
-    Running running{pid};
-    const std::string prompt = "Choose 1–3: ";
-    std::string shown;
-    ASSERT_TRUE(
-        readUntil(terminal, shown, [&] { return shown.find(prompt) != std::string::npos; }));
-    ASSERT_NE(shown.find(prompt), std::string::npos) << shown;
+    TerminalRestore restore;
+    ASSERT_TRUE(restore.started());
+    const std::string& shown = restore.shown;
+    ASSERT_TRUE(restore.readUntil("Choose 1–3: ")) << shown;
     // Each candidate by its title and position; the second xterm's number.
     const std::string position = "at " + std::to_string(std::lround(secondFrame.x)) + ", " +
                                  std::to_string(std::lround(secondFrame.y)) + " · ";
@@ -117,15 +99,8 @@ TEST_F(CommandLineEndToEndTest, OnATerminalTheChosenWindowIsRestored) {
     const auto line = shown.rfind('\n', at) + 1;
     const std::string number = shown.substr(line, shown.find('.', line) - line);
     ASSERT_TRUE(number == "  1" || number == "  2") << shown;
-    const std::string answer = number.substr(2) + "\n";
-    ASSERT_EQ(::write(terminal, answer.data(), answer.size()), ssize_t(answer.size()));
-    EXPECT_TRUE(readUntil(terminal, shown, [] { return false; })) << shown;
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    running.pid = -1;
-    ::close(terminal);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), cli::kSuccess) << shown;
+    ASSERT_TRUE(restore.type(number.substr(2) + "\n"));
+    EXPECT_EQ(restore.exitStatus(), cli::kSuccess) << shown;
     EXPECT_NE(shown.find("XTerm · " + std::string(cli::outcomeWords(EntryOutcome::restored))),
               std::string::npos)
         << shown;

@@ -91,14 +91,7 @@ TEST_F(ResidentEndToEndTest, AShortcutPressRestoresAndAHeldCombinationIsRefused)
 
     // The session's own connection is a client other than the program.
     const xcb_keycode_t three = 12;
-    xcb_generic_error_t* error =
-        xcb_request_check(session->connection().raw(),
-                          xcb_grab_key_checked(session->connection().raw(), 1, session->root(),
-                                               XCB_MOD_MASK_4 | XCB_MOD_MASK_1, three,
-                                               XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-    const bool granted = error == nullptr;
-    std::free(error);
-    ASSERT_TRUE(granted);
+    ASSERT_TRUE(session->grabKey(three, XCB_MOD_MASK_4 | XCB_MOD_MASK_1));
     const Outcome refused = orvale({"shortcut", "Work", "Super+Alt+3"});
     EXPECT_EQ(refused.status, cli::kFailure);
     EXPECT_EQ(refused.err, "Alt+Super+3 is in use or reserved. Choose another shortcut.\n");
@@ -111,22 +104,13 @@ TEST_F(ResidentEndToEndTest, AChoiceIsAskedOnTheTerminalOfTheCommand) {
     [[maybe_unused]] const auto second =
         session->startClient({"xterm", "-geometry", "80x24+1600+500"}, "orvale-xterm2");
     ASSERT_NO_FATAL_FAILURE(startResident());
-    int terminal = -1;
-    const pid_t pid = restoreOnATerminal(data, folder / "config", terminal);
-    ASSERT_GE(pid, 0);
-    Running running{pid};
-    std::string shown;
-    ASSERT_TRUE(readUntil(terminal, shown,
-                          [&] { return shown.find("Choose 1–3: ") != std::string::npos; }));
+    TerminalRestore restore;
+    ASSERT_TRUE(restore.started());
+    ASSERT_TRUE(restore.readUntil("Choose 1–3: ")) << restore.shown;
     // The end of the input on the terminal cancels the question in the program.
-    ASSERT_EQ(::write(terminal, "\x04", 1), 1);
-    EXPECT_TRUE(readUntil(terminal, shown, [] { return false; })) << shown;
-    int status = 0;
-    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-    running.pid = -1;
-    ::close(terminal);
-    EXPECT_EQ(WEXITSTATUS(status), cli::kChoiceNeeded) << shown;
-    EXPECT_NE(shown.find("No window was chosen."), std::string::npos) << shown;
+    ASSERT_TRUE(restore.type("\x04"));
+    EXPECT_EQ(restore.exitStatus(), cli::kChoiceNeeded) << restore.shown;
+    EXPECT_NE(restore.shown.find("No window was chosen."), std::string::npos) << restore.shown;
     EXPECT_EQ(orvale({"status"}).out.substr(0, 5), "Idle\n");
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,16 +8,15 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/RunOrvale.h"
+#include "platform/x11/CapturedLayout.h"
 #include "platform/x11/ClientsFixture.h"
 #include "support/TemporaryFolder.h"
-
-extern char** environ;
 
 namespace orvale::testing {
 
@@ -30,14 +28,12 @@ class SavedLayoutFixture : public ClientsFixture {
         ClientsFixture::SetUp();
         ASSERT_TRUE(desktop);
         ::setenv("DISPLAY", session->display().c_str(), 1);
+        // For the program started on a terminal; commands run in this
+        // process are given them alone.
+        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
         // Saved only once openbox has settled every window.
-        ASSERT_TRUE(session->waitUntil([&] {
-            try {
-                return service->capture(displays(), {}).entries.size() == 3;
-            } catch (const CaptureError&) {
-                return false;
-            }
-        }));
+        ASSERT_EQ(settledCapture(*session, *service, displays(), 3).entries.size(), 3u);
         const Outcome saving = orvale({"save", "Work"});
         ASSERT_EQ(saving.status, cli::kSuccess) << saving.err;
         for (xcb_window_t window : {xterm.window, xclock.window, xlogo.window}) {
@@ -67,66 +63,60 @@ class SavedLayoutFixture : public ClientsFixture {
     std::map<xcb_window_t, RectD> saved;
 };
 
-// Reads what the terminal shows until `done` holds for it or the program
-// ends; false when neither happens in time.
-inline bool readUntil(int terminal, std::string& shown, const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (!done()) {
-        if (!awaitReadable(terminal, deadline)) return false;
-        char buffer[4096];
-        const ssize_t count = ::read(terminal, buffer, sizeof buffer);
-        // The end of the program reads as an error on the terminal's side.
-        if (count <= 0) return true;
-        shown.append(buffer, std::size_t(count));
-    }
-    return true;
-}
-
-// The program on the other side of a terminal, stopped if a test ends first.
-struct Running {
-    pid_t pid;
-    ~Running() {
-        if (pid <= 0) return;
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-    }
-};
-
-// The process environment with the data and configuration folders replaced.
-inline std::vector<std::string> environmentWith(const std::filesystem::path& data,
-                                                const std::filesystem::path& config) {
-    std::vector<std::string> variables = {"XDG_DATA_HOME=" + data.string(),
-                                          "XDG_CONFIG_HOME=" + config.string()};
-    for (char** variable = environ; *variable; ++variable) {
-        const std::string_view text(*variable);
-        if (!text.starts_with("XDG_DATA_HOME=") && !text.starts_with("XDG_CONFIG_HOME=")) {
-            variables.emplace_back(text);
+// `orvale restore Work`, the program itself, on a new terminal of its own
+// with the environment of this process; killed if the test ends first.
+class TerminalRestore {
+  public:
+    TerminalRestore() {
+        // Everything the child needs is made before it is forked.
+        char* const arguments[] = {const_cast<char*>("orvale"), const_cast<char*>("restore"),
+                                   const_cast<char*>("Work"), nullptr};
+        pid_ = ::forkpty(&terminal_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            ::execv(ORVALE_BINARY, arguments);
+            ::_exit(127);
         }
     }
-    return variables;
-}
+    ~TerminalRestore() {
+        if (terminal_ >= 0) ::close(terminal_);
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
 
-// Starts `orvale restore Work` on a new terminal, with these data and
-// configuration folders; answers its process id (negative when it could not
-// be started) and sets `terminal` to the terminal's side the test reads and
-// writes.
-inline pid_t restoreOnATerminal(const std::filesystem::path& data,
-                                const std::filesystem::path& config, int& terminal) {
-    // Everything the child needs is made before it is forked.
-    const std::vector<std::string> variables = environmentWith(data, config);
-    std::vector<char*> environment;
-    for (const std::string& variable : variables) {
-        environment.push_back(const_cast<char*>(variable.c_str()));
+    bool started() const { return pid_ > 0; }
+    // Reads what the terminal shows into `shown` until it shows `text` (an
+    // empty one: until the program ends); false when neither happens in time.
+    bool readUntil(const std::string& text) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (text.empty() || shown.find(text) == std::string::npos) {
+            if (!awaitReadable(terminal_, deadline)) return false;
+            char buffer[4096];
+            const ssize_t count = ::read(terminal_, buffer, sizeof buffer);
+            // The end of the program reads as an error on the terminal's side.
+            if (count <= 0) return text.empty();
+            shown.append(buffer, std::size_t(count));
+        }
+        return true;
     }
-    environment.push_back(nullptr);
-    char* const arguments[] = {const_cast<char*>("orvale"), const_cast<char*>("restore"),
-                               const_cast<char*>("Work"), nullptr};
-    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid == 0) {
-        ::execve(ORVALE_BINARY, arguments, environment.data());
-        ::_exit(127);
+    bool type(const std::string& text) {
+        return ::write(terminal_, text.data(), text.size()) == ssize_t(text.size());
     }
-    return pid;
-}
+    // The program's exit status once it has ended on its own; nothing when it
+    // did not in time.
+    std::optional<int> exitStatus() {
+        int status = 0;
+        if (!readUntil("") || ::waitpid(pid_, &status, 0) != pid_) return std::nullopt;
+        pid_ = -1;
+        if (!WIFEXITED(status)) return std::nullopt;
+        return WEXITSTATUS(status);
+    }
+
+    std::string shown;
+
+  private:
+    pid_t pid_ = -1;
+    int terminal_ = -1;
+};
 
 }  // namespace orvale::testing

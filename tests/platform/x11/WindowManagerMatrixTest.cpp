@@ -123,7 +123,8 @@ TEST_P(WindowManagerMatrixTest, aSavedLayoutIsPutBackAndEveryResultSaysWhereTheW
     testing::ReadDesktop desktop(*session);
     ASSERT_EQ(desktop.displays.size(), 1u);
     const RectD visible = desktop.displays.front().visibleFrame;
-    const CapturePreview preview = desktop.settledCapture(*session, std::size(kClients));
+    const CapturePreview preview =
+        testing::settledCapture(*session, desktop.service, desktop.displays, std::size(kClients));
     ASSERT_EQ(preview.entries.size(), std::size(kClients)) << "windows captured";
     std::map<Uuid, const Client*> clientOf;
     std::map<Uuid, RectD> targets;

@@ -3,12 +3,12 @@
 #include <signal.h>
 
 #include <map>
-#include <sstream>
 
-#include "cli/Cli.h"
+#include "cli/RunOrvale.h"
 #include "platform/x11/CapturedLayout.h"
 #include "platform/x11/ClientsFixture.h"
 #include "restore/RestoreService.h"
+#include "support/TemporaryFolder.h"
 
 namespace orvale::x11 {
 namespace {
@@ -124,11 +124,13 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     EXPECT_EQ(onScreen(dock).value().layer, 20);
 
     ::setenv("DISPLAY", session->display().c_str(), 1);
-    std::istringstream noLines;
-    cli::StreamLineReader noInput(noLines);
-    std::ostringstream out, err;
-    ASSERT_EQ(cli::run({"displays"}, {noInput, out, err}), 0) << err.str();
-    EXPECT_EQ(out.str(),
+    const testing::TemporaryFolder folder;
+    const auto orvale = [&](const char* command) {
+        return testing::runOrvale({command}, folder / "data", folder / "config");
+    };
+    const testing::Outcome displays = orvale("displays");
+    ASSERT_EQ(displays.status, 0) << displays.err;
+    EXPECT_EQ(displays.out,
               "left\n"
               "  key            0-0-1\n"
               "  frame          -1280, 0, 1280 × 1440\n"
@@ -144,13 +146,13 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
               "Topology signature: "
               "0-0-1@-12800,0,12800x14400/1280x1440@10S|0-0-0@0,0,12800x10000/1280x1000@10P\n");
 
-    std::ostringstream windows;
-    ASSERT_EQ(cli::run({"windows"}, {noInput, windows, err}), 0) << err.str();
+    const testing::Outcome windows = orvale("windows");
+    ASSERT_EQ(windows.status, 0) << windows.err;
     for (const char* part : {"XClock (XClock)\n  role     AXWindow / AXStandardWindow\n",
                              "  display  right (0-0-0)\n", "XTerm (debian-xterm)\n",
                              "Skipped windows: 0\nExcluded windows: 0\nIncomplete applications: "
                              "none\n"}) {
-        EXPECT_NE(windows.str().find(part), std::string::npos) << windows.str();
+        EXPECT_NE(windows.out.find(part), std::string::npos) << windows.out;
     }
 
     // While another client holds the server, opening gives up at its deadline
@@ -160,26 +162,26 @@ TEST_F(X11EndToEndTest, theCommandsListTheDisplaysAndTheWindows) {
     OpenError why = OpenError::cannotConnect;
     EXPECT_FALSE(X11Desktop::open(nullptr, std::chrono::milliseconds(300), &why));
     EXPECT_EQ(why, OpenError::notAnswering);
-    std::ostringstream held, notAnswering;
-    EXPECT_EQ(cli::run({"windows"}, {noInput, held, notAnswering}), 1);
-    EXPECT_EQ(notAnswering.str(), "orvale: The X server is not answering\n");
+    const testing::Outcome held = orvale("windows");
+    EXPECT_EQ(held.status, 1);
+    EXPECT_EQ(held.err, "orvale: The X server is not answering\n");
     xcb_ungrab_server(c);
     xcb_flush(c);
-    std::ostringstream again;
-    EXPECT_EQ(cli::run({"windows"}, {noInput, again, err}), 0) << err.str();
-    EXPECT_EQ(again.str(), windows.str());
+    const testing::Outcome again = orvale("windows");
+    EXPECT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(again.out, windows.out);
 
     // Without a window manager there is nothing to read windows through.
     session->stopWindowManager();
-    std::ostringstream none, missing;
-    EXPECT_EQ(cli::run({"windows"}, {noInput, none, missing}), 1);
-    EXPECT_EQ(missing.str(), std::string("orvale: ") +
-                                 CaptureError(CaptureError::Kind::permissionDenied).what() + "\n");
+    const testing::Outcome missing = orvale("windows");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, std::string("orvale: ") +
+                               CaptureError(CaptureError::Kind::permissionDenied).what() + "\n");
 
     ::setenv("DISPLAY", "", 1);
-    std::ostringstream nothing, noDisplay;
-    EXPECT_EQ(cli::run({"displays"}, {noInput, nothing, noDisplay}), 1);
-    EXPECT_EQ(noDisplay.str(),
+    const testing::Outcome noDisplay = orvale("displays");
+    EXPECT_EQ(noDisplay.status, 1);
+    EXPECT_EQ(noDisplay.err,
               "orvale: no X display is set; Orvale works on an X11 desktop (set DISPLAY, for "
               "example DISPLAY=:0).\n");
 }

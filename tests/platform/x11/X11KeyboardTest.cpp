@@ -11,6 +11,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/x11/Arrivals.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyTranslation.h"
 #include "platform/x11/XSession.h"
@@ -20,6 +21,7 @@
 namespace orvale::x11 {
 namespace {
 
+using testing::Arrivals;
 using testing::XSession;
 
 constexpr auto kLimit = std::chrono::seconds(20);
@@ -27,31 +29,6 @@ constexpr std::uint32_t kSuperAlt = Modifier::command | Modifier::option;
 const Shortcut kSuperAlt1{18, kSuperAlt};
 const Shortcut kSuperAlt2{19, kSuperAlt};
 const Shortcut kSuperAltG{5, kSuperAlt};
-
-// Values handed over by another thread, for the test's thread to wait on.
-template <typename T>
-class Arrivals {
-  public:
-    void add(T value) {
-        {
-            std::lock_guard lock(mutex_);
-            values_.push_back(std::move(value));
-        }
-        arrived_.notify_all();
-    }
-    // The first `count` values, once that many came; fewer when they did not
-    // come in time.
-    std::vector<T> first(std::size_t count) {
-        std::unique_lock lock(mutex_);
-        arrived_.wait_for(lock, kLimit, [&] { return values_.size() >= count; });
-        return {values_.begin(), values_.begin() + std::min(count, values_.size())};
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<T> values_;
-};
 
 // A main thread that runs what is posted to it when the test waits for it.
 class WaitingMainThread final : public MainThread {
@@ -87,37 +64,16 @@ class WaitingMainThread final : public MainThread {
     std::deque<std::function<void()>> tasks_;
 };
 
-// Another X client that grabs keys on the root window.
-class OtherClient {
-  public:
-    explicit OtherClient(const std::string& display)
-        : connection_(xcb_connect(display.c_str(), nullptr)) {}
-    ~OtherClient() { xcb_disconnect(connection_); }
-    // Whether the server let it grab the key with exactly these modifiers.
-    bool grab(xcb_keycode_t key, std::uint16_t modifiers) {
-        const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        xcb_generic_error_t* error = xcb_request_check(
-            connection_, xcb_grab_key_checked(connection_, 1, root, modifiers, key,
-                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
-        std::free(error);
-        return error == nullptr;
-    }
-
-    // Makes layout `group` of the keymap the active one, as a layout
-    // switcher of the desktop does.
-    bool lockGroup(std::uint8_t group) {
-        std::free(xcb_xkb_use_extension_reply(connection_, xcb_xkb_use_extension(connection_, 1, 0),
-                                              nullptr));
-        xcb_generic_error_t* error = xcb_request_check(
-            connection_, xcb_xkb_latch_lock_state_checked(connection_, XCB_XKB_ID_USE_CORE_KBD, 0,
-                                                          0, 1, group, 0, 0, 0));
-        std::free(error);
-        return error == nullptr;
-    }
-
-  private:
-    xcb_connection_t* connection_;
-};
+// Makes layout `group` of the keymap the active one, as a layout switcher of
+// the desktop does.
+bool lockGroup(XSession& session, std::uint8_t group) {
+    xcb_connection_t* c = session.connection().raw();
+    std::free(xcb_xkb_use_extension_reply(c, xcb_xkb_use_extension(c, 1, 0), nullptr));
+    xcb_generic_error_t* error = xcb_request_check(
+        c, xcb_xkb_latch_lock_state_checked(c, XCB_XKB_ID_USE_CORE_KBD, 0, 0, 1, group, 0, 0, 0));
+    std::free(error);
+    return error == nullptr;
+}
 
 TEST(X11HotKeysTest, APressArrivesWhateverTheLockKeysSay) {
     auto session = XSession::startXvfb(640, 480);
@@ -173,15 +129,14 @@ TEST(X11HotKeysTest, TheServiceNumbersByLayoutAndPutsThePreviousSetBack) {
     EXPECT_EQ(press("super+alt+1"), ShortcutTarget::layout(a));
     EXPECT_EQ(press("super+alt+g"), ShortcutTarget::selectedLayout());
 
-    // The other client holds Super+Alt+3 only while Caps Lock is on, so the
-    // first of its states is granted before the refusal.
-    OtherClient other(session->display());
+    // The session's own client holds Super+Alt+3 only while Caps Lock is on,
+    // so the first of its states is granted before the refusal.
     const xcb_keycode_t three = 12;
     const std::uint16_t superAlt = XCB_MOD_MASK_4 | XCB_MOD_MASK_1;
-    ASSERT_TRUE(other.grab(three, superAlt | XCB_MOD_MASK_LOCK));
+    ASSERT_TRUE(session->grabKey(three, superAlt | XCB_MOD_MASK_LOCK));
     EXPECT_EQ(service.apply(kSuperAltG, {{a, Shortcut{20, kSuperAlt}}}, ShortcutTarget::layout(a)),
               "Alt+Super+3 is in use or reserved. Choose another shortcut.");
-    EXPECT_TRUE(other.grab(three, superAlt)) << "the state already grabbed was let go";
+    EXPECT_TRUE(session->grabKey(three, superAlt)) << "the state already grabbed was let go";
     EXPECT_EQ(press("super+alt+1"), ShortcutTarget::layout(a));
     EXPECT_EQ(press("super+alt+g"), ShortcutTarget::selectedLayout());
 }
@@ -230,7 +185,7 @@ TEST(X11KeyTranslationTest, LabelsFollowTheLayoutTheUserSets) {
     // Two layouts in one keymap: switching between them is a change too.
     session->run({"setxkbmap", "-layout", "us,de"});
     EXPECT_TRUE(holdsAfterChanges(*translation, [&] { return prints(6, "Z"); }));
-    ASSERT_TRUE(OtherClient(session->display()).lockGroup(1));
+    ASSERT_TRUE(lockGroup(*session, 1));
     EXPECT_TRUE(holdsAfterChanges(*translation, [&] { return prints(6, "Y"); }));
 }
 

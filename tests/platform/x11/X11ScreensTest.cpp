@@ -3,10 +3,9 @@
 #include <xcb/randr.h>
 
 #include "model/Topology.h"
-#include "platform/DisplayService.h"
+#include "platform/x11/CapturedLayout.h"
 #include "platform/x11/EdidBytes.h"
 #include "platform/x11/Property.h"
-#include "platform/x11/X11Desktop.h"
 #include "platform/x11/XSession.h"
 
 namespace orvale::x11 {
@@ -16,9 +15,7 @@ using testing::WindowManager;
 using testing::XSession;
 
 std::vector<CurrentDisplay> displaysOf(XSession& session) {
-    auto desktop = X11Desktop::open(session.display().c_str());
-    if (!desktop) throw std::runtime_error("cannot open " + session.display());
-    return DisplayService(desktop->screens()).currentDisplays();
+    return testing::ReadDesktop(session).displays;
 }
 
 // Attaches made-up EDIDs to the first outputs in turn, as a driver would.

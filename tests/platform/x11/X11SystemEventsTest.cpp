@@ -3,54 +3,15 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
-#include <condition_variable>
-#include <mutex>
 #include <vector>
 
+#include "platform/x11/Arrivals.h"
 #include "platform/x11/XSession.h"
 
 namespace orvale::x11 {
 namespace {
 
 using testing::XSession;
-
-// Keeps what the event thread delivers, for the test's thread to wait on.
-class Received {
-  public:
-    SystemEvents::Handler handler() {
-        return [this](SystemEvent event) {
-            {
-                std::lock_guard lock(mutex_);
-                events_.push_back(event);
-            }
-            arrived_.notify_all();
-        };
-    }
-    // Everything delivered up to and including the first `event`; empty when
-    // it did not come in time.
-    std::vector<SystemEvent> until(SystemEvent event) {
-        std::unique_lock lock(mutex_);
-        std::size_t end = 0;
-        const bool came = arrived_.wait_for(lock, std::chrono::seconds(20), [&] {
-            for (end = 0; end < events_.size(); ++end) {
-                if (events_[end] == event) return true;
-            }
-            return false;
-        });
-        if (!came) return {};
-        return {events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(end) + 1};
-    }
-
-    void clear() {
-        std::lock_guard lock(mutex_);
-        events_.clear();
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable arrived_;
-    std::vector<SystemEvent> events_;
-};
 
 std::unique_ptr<X11SystemEvents> openEvents(XSession& session) {
     auto events = X11SystemEvents::open(session.display().c_str());
@@ -62,11 +23,11 @@ std::unique_ptr<X11SystemEvents> openEvents(XSession& session) {
 TEST(X11SystemEventsTest, anOutputSwitchedOffIsADisplayChange) {
     auto session = XSession::startXvfb(1280, 1024);
     auto events = openEvents(*session);
-    Received received;
-    auto subscription = events->subscribe(received.handler());
+    testing::Arrivals<SystemEvent> received;
+    auto subscription = events->subscribe([&](SystemEvent event) { received.add(event); });
 
     session->run({"xrandr", "--fb", "1024x768", "--output", "screen", "--off"});
-    EXPECT_FALSE(received.until(SystemEvent::displaysChanged).empty());
+    EXPECT_FALSE(received.through(SystemEvent::displaysChanged).empty());
 }
 
 // A new client changes the managed list but ends nothing; the end of the
@@ -78,19 +39,17 @@ TEST(X11SystemEventsTest, aClosedClientIsAnApplicationThatTerminated) {
     const XSession::Client xterm = session->startClient({"xterm"}, "orvale-xterm");
     const XSession::Client xlogo = session->startClient({"xlogo"}, "orvale-xlogo");
     auto events = openEvents(*session);
-    Received received;
-    auto subscription = events->subscribe(received.handler());
+    testing::Arrivals<SystemEvent> received;
+    auto subscription = events->subscribe([&](SystemEvent event) { received.add(event); });
 
     session->startClient({"xclock"}, "orvale-xclock");
     xterm.process->signal(SIGKILL);
-    EXPECT_EQ(received.until(SystemEvent::applicationTerminated),
+    EXPECT_EQ(received.through(SystemEvent::applicationTerminated),
               std::vector<SystemEvent>{SystemEvent::applicationTerminated});
 
     // xlogo does not name its process: its X connection stands for it.
-    received.clear();
     xlogo.process->signal(SIGKILL);
-    EXPECT_EQ(received.until(SystemEvent::applicationTerminated),
-              std::vector<SystemEvent>{SystemEvent::applicationTerminated});
+    EXPECT_EQ(received.first(2), std::vector<SystemEvent>(2, SystemEvent::applicationTerminated));
 
     session.reset();
     subscription.reset();

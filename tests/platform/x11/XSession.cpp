@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <stdexcept>
 
@@ -94,6 +95,15 @@ bool XSession::isDecorated(xcb_window_t window) {
     // that the decorations are given.
     const auto motif = cardinals(window, "_MOTIF_WM_HINTS");
     return motif.size() < 3 || (motif[0] & 2) == 0 || motif[2] != 0;
+}
+
+bool XSession::grabKey(xcb_keycode_t key, std::uint16_t modifiers) {
+    xcb_connection_t* c = connection_->raw();
+    xcb_generic_error_t* error =
+        xcb_request_check(c, xcb_grab_key_checked(c, 1, root(), modifiers, key, XCB_GRAB_MODE_ASYNC,
+                                                  XCB_GRAB_MODE_ASYNC));
+    std::free(error);
+    return error == nullptr;
 }
 
 bool XSession::supports(const std::string& hint) {

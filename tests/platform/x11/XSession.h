@@ -80,6 +80,9 @@ class XSession {
     // Whether the window lets the window manager decorate it; some set no
     // frame extents on a window that draws its own decorations.
     bool isDecorated(xcb_window_t window);
+    // Whether the server let the session's connection, a client of its own,
+    // grab the key on the root window with exactly these modifiers.
+    bool grabKey(xcb_keycode_t key, std::uint16_t modifiers);
 
   private:
     XSession() = default;
