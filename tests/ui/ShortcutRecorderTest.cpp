@@ -107,10 +107,7 @@ TEST_F(ShortcutRecorderTest, TheTabListsTheGlobalRecorderAndOnePerLayout) {
     settleUi();
     EXPECT_EQ(view->findChildren<ui::ShortcutRecorderWidget*>("layout-shortcut-recorder").size(),
               0);
-    const auto labels = view->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const QLabel* label) {
-        return label->text() == "Save a layout to give it its own shortcut.";
-    }));
+    EXPECT_TRUE(shows(*view, "Save a layout to give it its own shortcut."));
 
     openWindow("Editor");
     saveLayout("Focus");
