@@ -73,6 +73,16 @@ class AdmissionTest : public ModelFixture {
         EXPECT_EQ(storeExecutor.pending(), storeWork);
     }
 
+    // A capture asked for now is refused at once with this alert.
+    void expectCaptureRefused(const std::string& title, const std::string& message) {
+        std::optional<bool> captured;
+        model->beginSave([&](bool pending) { captured = pending; });
+        EXPECT_EQ(captured, false);
+        ASSERT_TRUE(model->activeError());
+        EXPECT_EQ(model->activeError()->title, title);
+        EXPECT_EQ(model->activeError()->message, message);
+    }
+
     std::vector<Uuid> ids;
     Uuid alpha, beta, alphaEntry;
 };
@@ -128,12 +138,7 @@ TEST_F(AdmissionTest, DuringACaptureOrARestoreChangesWaitAndCapturesAreRefused) 
                                                      {"include", ModelText::waitBeforeExclusions},
                                                      {"backup", ModelText::waitBeforeBackup},
                                                      {"reset", ModelText::waitBeforeReset}});
-        std::optional<bool> captured;
-        model->beginSave([&](bool pending) { captured = pending; });
-        EXPECT_EQ(captured, false);
-        ASSERT_TRUE(model->activeError());
-        EXPECT_EQ(model->activeError()->title, ModelText::operationInProgressTitle);
-        EXPECT_EQ(model->activeError()->message, ModelText::captureAgainLater);
+        expectCaptureRefused(ModelText::operationInProgressTitle, ModelText::captureAgainLater);
         settle();
         EXPECT_FALSE(model->busy());
     }
@@ -155,12 +160,7 @@ TEST_F(AdmissionTest, AnExclusionChangeHoldsBackWhatDependsOnExclusions) {
     model->resetDatabase([&](DatabaseResetOutcome outcome) { reset = outcome; });
     EXPECT_EQ(reset, (DatabaseResetOutcome{DatabaseResetOutcome::Kind::failed,
                                            ModelText::changeBeingSaved}));
-    std::optional<bool> captured;
-    model->beginSave([&](bool pending) { captured = pending; });
-    EXPECT_EQ(captured, false);
-    ASSERT_TRUE(model->activeError());
-    EXPECT_EQ(model->activeError()->title, ModelText::savingExclusionsTitle);
-    EXPECT_EQ(model->activeError()->message, ModelText::tryAgainShortly);
+    expectCaptureRefused(ModelText::savingExclusionsTitle, ModelText::tryAgainShortly);
     // A change of a layout does not depend on exclusions.
     const Pending rename = begin([&](auto r) { model->renameLayout(alpha, "Gamma", r); });
     EXPECT_FALSE(rename->has_value());
@@ -184,12 +184,7 @@ TEST_F(AdmissionTest, WithStorageBrokenAtStartEveryChangeIsRefused) {
     EXPECT_EQ(model->storageProblem()->details, "Couldn’t open the database. The disk is gone.");
 
     expectRefusals(ModelText::storageUnavailable);
-    std::optional<bool> captured;
-    model->beginSave([&](bool pending) { captured = pending; });
-    EXPECT_EQ(captured, false);
-    ASSERT_TRUE(model->activeError());
-    EXPECT_EQ(model->activeError()->title, ModelText::storageUnavailableTitle);
-    EXPECT_EQ(model->activeError()->message, ModelText::layoutsNotAvailable);
+    expectCaptureRefused(ModelText::storageUnavailableTitle, ModelText::layoutsNotAvailable);
     EXPECT_EQ(windowExecutor.pending(), 0u);
 }
 
