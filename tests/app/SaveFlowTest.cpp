@@ -331,23 +331,5 @@ TEST_F(SaveFlowTest, ShortcutsAreStoredOnlyWhenTheyCanBeRegistered) {
     EXPECT_FALSE(defaults.value(Preferences::Keys::globalShortcut));
 }
 
-TEST_F(SaveFlowTest, ABackupSaysWhereItWasWritten) {
-    start();
-    EXPECT_EQ(await([&](auto r) { model->backupNow(r); }), Text());
-    EXPECT_EQ(model->lastBackupURL(), paths.backup);
-    EXPECT_TRUE(std::filesystem::exists(paths.backup));
-}
-
-TEST(DisplayDescriptionTest, NamesASavedDisplayByItsPlaceInDisplayOrder) {
-    const auto at = [](std::uint32_t serial, double x) { return sampleDisplay(serial, x); };
-    // Listed out of order; the third ties the first on position and sorts by key.
-    const std::vector<DisplaySnapshot> displays = {at(9, 1920), at(2, 0), at(10, 1920)};
-    EXPECT_EQ(AppModel::displayDescription(displays[1].key(), displays), "Display 1");
-    EXPECT_EQ(AppModel::displayDescription(displays[2].key(), displays), "Display 2");
-    EXPECT_EQ(AppModel::displayDescription(displays[0].key(), displays), "Display 3");
-    EXPECT_EQ(AppModel::displayDescription("1-2-3", displays), "Saved display");
-    EXPECT_EQ(AppModel::displayDescription(displays[0].key(), {}), "Saved display");
-}
-
 }  // namespace
 }  // namespace orvale::testing
