@@ -12,7 +12,6 @@ namespace orvale {
 namespace {
 
 using std::chrono::milliseconds;
-using testing::PanelRecord;
 
 NumberedCandidate candidate(int number, const RectD& frame) {
     WindowReference reference;
@@ -26,12 +25,6 @@ struct OverlayFixture : ::testing::Test {
     testing::RecordingSurfaces surfaces;
     testing::ScriptedWindowList windows;
     OverlayRegistry registry;
-
-    std::set<std::uint32_t> numbersOf(const std::vector<std::shared_ptr<PanelRecord>>& panels) {
-        std::set<std::uint32_t> numbers;
-        for (const auto& panel : panels) numbers.insert(panel->number);
-        return numbers;
-    }
 };
 
 using MarkerTest = OverlayFixture;
@@ -48,7 +41,7 @@ TEST_F(MarkerTest, MarksEveryCandidateLargerThanTenPointsInsideItsFrame) {
     EXPECT_EQ(shown[0]->frame, (RectD{102, 52, 7, 7}));
     EXPECT_EQ(shown[1]->badge, 4);
     EXPECT_EQ(shown[1]->frame, (RectD{302, 42, 496, 396}));
-    EXPECT_EQ(registry.numbers(), numbersOf(shown));
+    EXPECT_EQ(registry.numbers(), (std::set<std::uint32_t>{shown[0]->number, shown[1]->number}));
 }
 
 TEST_F(MarkerTest, ASecondSetReplacesTheFirstAndHidesFourSecondsAfterItself) {
