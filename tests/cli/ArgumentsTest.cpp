@@ -42,7 +42,6 @@ TEST(ArgumentsTest, EveryCommandTakesItsOperandsAndOptionsAndRefusesAnythingElse
          std::nullopt,
          "orvale: unknown option “--json” for “save”.\n\nUsage: orvale save NAME [--replace]\n"},
         {{"save"}, std::nullopt, "orvale: “save” needs NAME.\n\n"},
-        {{"rename", "Old"}, std::nullopt, "orvale: “rename” needs OLD NEW.\n\n"},
         {{"show", "A", "B"}, std::nullopt, "orvale: too many arguments for “show”.\n\n"},
         {{"list", "extra"}, std::nullopt, "orvale: “list” takes no arguments.\n\n"},
         {{"reset"}, std::nullopt, "orvale: “reset” deletes every saved layout"},
