@@ -43,6 +43,13 @@ class UiFixture : public ModelFixture {
         return found;
     }
 
+    // The text of the label `name` under `root`; empty when it would not show
+    // with `root`.
+    static QString visibleText(const QWidget& root, const std::string& name) {
+        auto* label = find<QLabel>(root, name);
+        return label && label->isVisibleTo(&root) ? label->text() : QString();
+    }
+
     // Whether a label under `root` that shows when `root` does reads `text`.
     static bool shows(const QWidget& root, const QString& text) {
         const auto labels = root.findChildren<QLabel*>();
