@@ -21,34 +21,23 @@ class AdmissionTest : public ModelFixture {
     }
 
     // Every change the user can ask for, each answering at once when refused.
-    std::vector<std::pair<std::string, std::function<Pending()>>> changes() {
+    using Reply = AppModel::TextReply;
+    std::vector<std::pair<std::string, std::function<void(Reply)>>> changes() {
         const Shortcut key{12, Modifier::command};
         return {
-            {"rename",
-             [=, this] { return begin([&](auto r) { model->renameLayout(alpha, "New", r); }); }},
-            {"delete", [=, this] { return begin([&](auto r) { model->deleteLayout(alpha, r); }); }},
-            {"remove entry",
-             [=, this] {
-                 return begin([&](auto r) { model->removeEntry(alpha, alphaEntry, r); });
-             }},
-            {"layout shortcut",
-             [=, this] { return begin([&](auto r) { model->setLayoutShortcut(key, alpha, r); }); }},
-            {"exclude",
-             [=, this] { return begin([&](auto r) { model->excludeApp("org.x", "X", r); }); }},
-            {"include",
-             [=, this] { return begin([&](auto r) { model->removeExclusion("org.x", r); }); }},
-            {"replace",
-             [=, this] {
-                 return begin([&](auto r) { model->replaceLayoutWithCurrentWindows(alpha, r); });
-             }},
-            {"backup", [=, this] { return begin([&](auto r) { model->backupNow(r); }); }},
+            {"rename", [=, this](Reply r) { model->renameLayout(alpha, "New", r); }},
+            {"delete", [=, this](Reply r) { model->deleteLayout(alpha, r); }},
+            {"remove entry", [=, this](Reply r) { model->removeEntry(alpha, alphaEntry, r); }},
+            {"layout shortcut", [=, this](Reply r) { model->setLayoutShortcut(key, alpha, r); }},
+            {"exclude", [this](Reply r) { model->excludeApp("org.x", "X", r); }},
+            {"include", [this](Reply r) { model->removeExclusion("org.x", r); }},
+            {"replace", [=, this](Reply r) { model->replaceLayoutWithCurrentWindows(alpha, r); }},
+            {"backup", [this](Reply r) { model->backupNow(r); }},
             {"reset",
-             [=, this] {
-                 return begin([&](auto r) {
-                     model->resetDatabase([r](DatabaseResetOutcome outcome) {
-                         r(outcome.kind == DatabaseResetOutcome::Kind::failed ? Text(outcome.text)
-                                                                              : std::nullopt);
-                     });
+             [this](Reply r) {
+                 model->resetDatabase([r](DatabaseResetOutcome outcome) {
+                     r(outcome.kind == DatabaseResetOutcome::Kind::failed ? Text(outcome.text)
+                                                                          : std::nullopt);
                  });
              }},
         };
@@ -64,7 +53,7 @@ class AdmissionTest : public ModelFixture {
         const auto storeWork = storeExecutor.pending();
         for (const auto& [name, ask] : changes()) {
             SCOPED_TRACE(name);
-            const Pending answer = ask();
+            const Pending answer = begin(ask);
             const auto other = others.find(name);
             EXPECT_EQ(replied(answer), Text(other == others.end() ? usual : other->second));
         }
