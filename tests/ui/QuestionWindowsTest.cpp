@@ -150,21 +150,7 @@ TEST(CandidateDisplayNameTest, TheDisplayWithTheLargestShareNamesTheWindow) {
     EXPECT_EQ(ui::candidateDisplayName({0, 0, 100, 100}, {}), "Display");
 }
 
-TEST_F(QuestionWindowsTest, MissingDisplayStartsChosenAndEnterRestores) {
-    askForDisplay();
-    window = std::make_unique<ui::MissingDisplayView>(context());
-    window->show();
-    auto* picker = in<QComboBox>("display-picker-1");
-    EXPECT_EQ(picker->currentText(), "Display 1");
-    EXPECT_TRUE(in<QPushButton>("restore-button")->isEnabled());
-    QTest::keyClick(window.get(), Qt::Key_Return);
-    settleUi();
-    EXPECT_FALSE(model->missingDisplayPrompt());
-    ASSERT_TRUE(model->lastResult());
-    EXPECT_EQ(model->lastResult()->entries.size(), 1u);
-}
-
-TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancels) {
+TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancelsAndEnterRestoresOnTheChosenOne) {
     askForDisplay();
     window = std::make_unique<ui::MissingDisplayView>(context());
     window->show();
@@ -172,6 +158,18 @@ TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancels) {
     QTest::keyClick(window.get(), Qt::Key_Escape);
     EXPECT_FALSE(model->missingDisplayPrompt());
     EXPECT_FALSE(model->lastResult());
+
+    model->restoreSelectedLayout();
+    settleUi();
+    window = std::make_unique<ui::MissingDisplayView>(context());
+    window->show();
+    EXPECT_EQ(in<QComboBox>("display-picker-1")->currentText(), "Display 1");
+    EXPECT_TRUE(in<QPushButton>("restore-button")->isEnabled());
+    QTest::keyClick(window.get(), Qt::Key_Return);
+    settleUi();
+    EXPECT_FALSE(model->missingDisplayPrompt());
+    ASSERT_TRUE(model->lastResult());
+    EXPECT_EQ(model->lastResult()->entries.size(), 1u);
 }
 
 TEST_F(QuestionWindowsTest, ChooserRowsFollowWhetherALayoutCanBeRestored) {
