@@ -22,9 +22,6 @@ class AutomationLinkTest : public ModelFixture {
                                    .frame = kScreen,
                                    .visibleFrame = kVisible,
                                    .isPrimary = true};
-    const SimulatedDisplay side{.identity = {9, 9, 9, 0},
-                                .frame = {1440, 0, 1280, 800},
-                                .visibleFrame = {1440, 0, 1280, 800}};
 };
 
 TEST_F(AutomationLinkTest, OneLayoutPerSetup) {
@@ -39,7 +36,7 @@ TEST_F(AutomationLinkTest, OneLayoutPerSetup) {
     EXPECT_EQ(link(home), "“Work” is already linked to these displays.");
     EXPECT_EQ(status(home), "Not linked");
 
-    connectOnly({builtIn, side});
+    connectOnly({builtIn, kSide});
     EXPECT_EQ(status(work), "Linked to another display setup");
     EXPECT_EQ(link(home), Text());
     EXPECT_EQ(await([&](auto reply) { model->clearAutomation(work, reply); }), Text());
@@ -62,12 +59,10 @@ TEST_F(AutomationLinkTest, AnOlderLayoutLinksOnItsOriginalDisplaysAlone) {
                                    .pixelHeight = 900,
                                    .isPrimary = true,
                                    .frameInferred = true};
-    const WindowEntry entry{Uuid::generate(), "org.example.Editor", "Editor",
-                            "AXWindow",       "AXStandardWindow",   std::nullopt,
-                            inferred.key(),   {0.1, 0.1, 0.5, 0.5}};
-    const Uuid old = LayoutStore::open(paths, {files, clock})
-                         .store->createLayout("Old", {inferred}, {entry}, {})
-                         .id;
+    const Uuid old =
+        LayoutStore::open(paths, {files, clock})
+            .store->createLayout("Old", {inferred}, {sampleEntry(inferred, "Editor")}, {})
+            .id;
     start();
     EXPECT_EQ(status(old), "Older layout — link to confirm displays");
 
@@ -82,7 +77,7 @@ TEST_F(AutomationLinkTest, AnOlderLayoutLinksOnItsOriginalDisplaysAlone) {
     };
     const Text refused = "Connect the original displays, then link this layout.";
     const std::vector<std::pair<std::vector<SimulatedDisplay>, Text>> cases = {
-        {{builtIn, side}, refused},
+        {{builtIn, kSide}, refused},
         {{scaled(2, 2880, 1800)}, refused},
         {{scaled(1.02, 1440, 900)}, refused},
         {{scaled(1.005, 1440, 900)}, Text()},

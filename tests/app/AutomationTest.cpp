@@ -9,8 +9,6 @@ namespace {
 
 constexpr RectD kSaved{100, 100, 600, 400};
 constexpr RectD kMoved{20, 60, 300, 200};
-const SimulatedDisplay kSide{
-    .identity = {9, 9, 9, 0}, .frame = {1440, 0, 1280, 800}, .visibleFrame = {1440, 0, 1280, 800}};
 constexpr const char* kGesture = "A window is being moved. Finish, then choose Restore.";
 
 class AutomationTest : public ModelFixture {
@@ -137,12 +135,10 @@ TEST_F(AutomationTest, TheDecisionSaysWhyItRestoresNothing) {
             for (const DisplayIdentity& identity : c.linked) {
                 DisplaySnapshot display = displays().front().snapshot();
                 display.identity = identity;
-                const WindowEntry entry{Uuid::generate(), "org.example.Editor", "Editor",
-                                        "AXWindow",       "AXStandardWindow",   std::nullopt,
-                                        display.key(),    {0.1, 0.1, 0.5, 0.5}};
-                const Uuid id =
-                    store->createLayout(Uuid::generate().text(), {display}, {entry}, std::nullopt)
-                        .id;
+                const Uuid id = store
+                                    ->createLayout(Uuid::generate().text(), {display},
+                                                   {sampleEntry(display, "Editor")}, {})
+                                    .id;
                 store->updateAutomation(id, true, Topology::signature(displays()));
             }
         }

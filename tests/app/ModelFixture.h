@@ -17,6 +17,7 @@
 #include "platform/sim/SimulatedSession.h"
 #include "storage/LayoutStore.h"
 #include "support/FaultInjectingFileSystem.h"
+#include "support/StoreFixtures.h"
 #include "support/TemporaryFolder.h"
 
 namespace orvale::testing {
@@ -24,10 +25,8 @@ namespace orvale::testing {
 // Records every window and alert the model asks for.
 class RecordingPresenter final : public WindowPresenter {
   public:
-    void show(std::string_view id, std::string_view title,
-              std::function<void()> onUserClose) override {
+    void show(std::string_view id, std::string_view title, std::function<void()>) override {
         calls.push_back("show " + std::string(id) + ": " + std::string(title));
-        closeHandlers[std::string(id)] = std::move(onUserClose);
     }
     void close(std::string_view id) override { calls.push_back("close " + std::string(id)); }
     void focus(std::string_view id) override { calls.push_back("focus " + std::string(id)); }
@@ -40,15 +39,7 @@ class RecordingPresenter final : public WindowPresenter {
         return confirms;
     }
 
-    // The user closes a shown window.
-    void userCloses(const std::string& id) {
-        if (const auto found = closeHandlers.find(id); found != closeHandlers.end()) {
-            found->second();
-        }
-    }
-
     std::vector<std::string> calls;
-    std::map<std::string, std::function<void()>> closeHandlers;
     bool confirms = true;
 };
 
@@ -66,6 +57,12 @@ class RecordingOverlays final : public Overlays {
 // The desktop, its display and clock are DesktopFixture's.
 class ModelFixture : public DesktopFixture {
   protected:
+    // A second display, right of the first, for a test to plug in.
+    static inline const SimulatedDisplay kSide{.identity = {9, 9, 9, 0},
+                                               .name = "Side",
+                                               .frame = {1440, 0, 1280, 800},
+                                               .visibleFrame = {1440, 0, 1280, 800}};
+
     AppModel::Dependencies dependencies() {
         return {.mainThread = mainThread,
                 .clock = clock,
@@ -162,10 +159,8 @@ class ModelFixture : public DesktopFixture {
             DisplayService(desktop).currentDisplays().front().snapshot();
         std::vector<Uuid> ids;
         for (const std::string& name : names) {
-            const WindowEntry entry{Uuid::generate(), bundleOf(name),      name,
-                                    "AXWindow",       "AXStandardWindow",  std::nullopt,
-                                    display.key(),    {0.1, 0.1, 0.5, 0.5}};
-            ids.push_back(opened.store->createLayout(name, {display}, {entry}, std::nullopt).id);
+            ids.push_back(
+                opened.store->createLayout(name, {display}, {sampleEntry(display, name)}, {}).id);
         }
         return ids;
     }

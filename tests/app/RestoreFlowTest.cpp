@@ -20,10 +20,7 @@ class RestoreFlowTest : public ModelFixture {
 };
 
 TEST_F(RestoreFlowTest, AMissingDisplayIsAskedForAndNothingMovesUntilConfirmed) {
-    const std::uint32_t side = desktop.plugDisplay({.identity = {9, 9, 9, 0},
-                                                    .name = "Side",
-                                                    .frame = {1440, 0, 1280, 800},
-                                                    .visibleFrame = {1440, 0, 1280, 800}});
+    const std::uint32_t side = desktop.plugDisplay(kSide);
     const AXElement window = openWindow("Editor", {1500, 100, 600, 400});
     start();
     const Uuid id = saveLayout("Side");

@@ -161,12 +161,6 @@ TEST_F(SaveFlowTest, ACaptureFailureTellsWhyAndKeepsAnEarlierCapture) {
     const std::vector<Case> cases = {
         {"no windows", [&] { desktop.closeWindow(notes); },
          "No supported windows found. Show a window and retry."},
-        {"a window that cannot be read",
-         [&] {
-             desktop.failReads(openWindow("Mail"), AXAttribute::size,
-                               {.code = AXErrorCode::noValue});
-         },
-         "Couldn’t read all windows. No layout changed. Try again."},
         {"no window manager", [&] { desktop.setTrusted(false); },
          "No supported window manager is running. Start one to read open windows."},
     };
@@ -329,24 +323,6 @@ TEST_F(SaveFlowTest, ShortcutsAreStoredOnlyWhenTheyCanBeRegistered) {
     EXPECT_EQ(model->setGlobalShortcut(std::nullopt), Text());
     EXPECT_FALSE(model->shortcutsError());
     EXPECT_FALSE(defaults.value(Preferences::Keys::globalShortcut));
-}
-
-TEST_F(SaveFlowTest, ABackupSaysWhereItWasWritten) {
-    start();
-    EXPECT_EQ(await([&](auto r) { model->backupNow(r); }), Text());
-    EXPECT_EQ(model->lastBackupURL(), paths.backup);
-    EXPECT_TRUE(std::filesystem::exists(paths.backup));
-}
-
-TEST(DisplayDescriptionTest, NamesASavedDisplayByItsPlaceInDisplayOrder) {
-    const auto at = [](std::uint32_t serial, double x) { return sampleDisplay(serial, x); };
-    // Listed out of order; the third ties the first on position and sorts by key.
-    const std::vector<DisplaySnapshot> displays = {at(9, 1920), at(2, 0), at(10, 1920)};
-    EXPECT_EQ(AppModel::displayDescription(displays[1].key(), displays), "Display 1");
-    EXPECT_EQ(AppModel::displayDescription(displays[2].key(), displays), "Display 2");
-    EXPECT_EQ(AppModel::displayDescription(displays[0].key(), displays), "Display 3");
-    EXPECT_EQ(AppModel::displayDescription("1-2-3", displays), "Saved display");
-    EXPECT_EQ(AppModel::displayDescription(displays[0].key(), {}), "Saved display");
 }
 
 }  // namespace

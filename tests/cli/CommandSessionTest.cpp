@@ -6,35 +6,26 @@
 
 #include "app/ManualMainThread.h"
 #include "cli/CommandLinePorts.h"
-#include "model/VirtualClock.h"
-#include "platform/sim/SimulatedDesktop.h"
+#include "platform/DesktopFixture.h"
 #include "support/TemporaryFolder.h"
 
 namespace orvale::cli {
 namespace {
 
 // A restore through the model on the simulated desktop: two terminals saved
-// side by side on a display, and the session that drives the command.
-class CommandSessionTest : public ::testing::Test {
+// side by side on its display, and the session that drives the command.
+class CommandSessionTest : public DesktopFixture {
   protected:
     void SetUp() override {
-        const RectD screen{0, 0, 1920, 1080};
-        desktop.plugDisplay({0, {5, 5, 5, 0}, "DP-1", screen, screen, 1, 0, 0, true});
-        const auto displays = DisplayService(desktop).currentDisplays();
-        SimulatedApplication app;
-        app.bundleID = "xterm";
-        app.name = "XTerm";
-        const std::int32_t pid = desktop.launch(app);
+        const std::int32_t pid = launch("XTerm", "xterm");
         std::vector<WindowEntry> entries;
-        for (double x : {0.0, 960.0}) {
-            SimulatedWindow window;
-            window.frame = {x + 100, 100, 600, 400};
-            windows.push_back(desktop.openWindow(pid, window));
+        for (double x : {0.0, 720.0}) {
+            windows.push_back(open(pid, {x + 100, 100, 600, 400}));
             entries.push_back({Uuid::generate(), "xterm", "XTerm", "AXWindow", "AXStandardWindow",
-                               std::nullopt, displays[0].id(),
-                               RelativeFrame::make({x, 0, 800, 600}, screen)});
+                               std::nullopt, displays()[0].id(),
+                               RelativeFrame::make({x, 25, 700, 500}, kVisible)});
         }
-        LayoutStore::open(paths).store->createLayout("Work", snapshots(displays), entries, {});
+        LayoutStore::open(paths).store->createLayout("Work", snapshots(displays()), entries, {});
     }
 
     // Runs `restore Work` with `input` on a terminal (or none) to its end.
@@ -55,15 +46,9 @@ class CommandSessionTest : public ::testing::Test {
     }
 
     void moveWindowsAway() {
-        for (const AXElement& element : windows) {
-            SimulatedWindow window = desktop.window(element);
-            window.frame.y += 200;
-            desktop.updateWindow(element, window);
-        }
+        for (const AXElement& window : windows) reshape(window, [](auto& w) { w.frame.y += 200; });
     }
 
-    VirtualClock clock;
-    SimulatedDesktop desktop{clock};
     ManualMainThread mainThread{clock};
     ManualExecutor executor;
     MemoryDefaultsStore defaults;
@@ -80,11 +65,11 @@ TEST_F(CommandSessionTest, OnATerminalTheChosenWindowsArePutBackInOneResult) {
     moveWindowsAway();
     // The first saved window is the second open one; the second is skipped.
     EXPECT_EQ(restore("2\n3\n", true), kSuccess) << err.str();
-    EXPECT_EQ(desktop.window(windows[1]).frame, (RectD{0, 0, 800, 600}));
+    EXPECT_EQ(desktop.window(windows[1]).frame, (RectD{0, 25, 700, 500}));
     const std::string text = out.str();
     EXPECT_TRUE(text.starts_with("Restore needs a decision.\n")) << text;
     EXPECT_TRUE(
-        text.ends_with("XTerm · restored · Placed on DP-1\n"
+        text.ends_with("XTerm · restored · Placed on Built-in\n"
                        "XTerm · skipped · Skipped for this restore\n"
                        "1 restored · 1 skipped\n"))
         << text;

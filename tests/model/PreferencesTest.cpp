@@ -83,28 +83,5 @@ TEST_F(PreferencesTest, ShortcutDecodingWantsTwoUnsigned32BitMembersAndNoMore) {
     EXPECT_EQ(preferences.decodeShortcut("shortcut"), (Shortcut{70000, 1}));
 }
 
-// Records the order of removals to check reset().
-class RecordingStore : public MemoryDefaultsStore {
-  public:
-    void remove(std::string_view key) override {
-        removed.emplace_back(key);
-        MemoryDefaultsStore::remove(key);
-    }
-    std::vector<std::string> removed;
-};
-
-TEST(PreferencesResetTest, RemovesExactlyItsKeysInOrder) {
-    const std::vector<std::string> keys = {
-        "selectedLayoutID", "globalShortcut", "automationEnabled",        "restoreFlashEnabled",
-        "highlightColor",   "appearance",     "didPromptForAccessibility"};
-    RecordingStore store;
-    for (const std::string& key : keys) store.set(key, true);
-    store.set("someOtherKey", true);
-    Preferences(store).reset();
-    EXPECT_EQ(store.removed, keys);
-    for (const std::string& key : keys) EXPECT_FALSE(store.value(key)) << key;
-    EXPECT_TRUE(store.value("someOtherKey"));
-}
-
 }  // namespace
 }  // namespace orvale

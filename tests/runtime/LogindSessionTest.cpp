@@ -36,6 +36,7 @@ TEST_F(LogindSessionTest, theReadingAndTheEventsFollowLogind) {
     EXPECT_EQ(session->current(), (SessionReading{false, true, std::nullopt}));
     const auto subscription = session->subscribe(record_);
 
+    using E = SystemEvent;
     const std::nullopt_t unknown = std::nullopt;
     const struct {
         const char* what;
@@ -43,27 +44,22 @@ TEST_F(LogindSessionTest, theReadingAndTheEventsFollowLogind) {
         SystemEvent event;
         SessionReading reading;
     } steps[] = {
-        {"hint set",
-         [&] { logind.setLocked(true); },
-         SystemEvent::screenLocked,
-         {true, true, unknown}},
-        {"other session in front",
+        {"hint set", [&] { logind.setLocked(true); }, E::screenLocked, {true, true, unknown}},
+        // Another session comes in front, then this one again.
+        {"away",
          [&] { logind.setActive(false); },
-         SystemEvent::sessionResignedActive,
+         E::sessionResignedActive,
          {true, false, unknown}},
-        {"back in front",
-         [&] { logind.setActive(true); },
-         SystemEvent::sessionBecameActive,
-         {true, true, unknown}},
+        {"back", [&] { logind.setActive(true); }, E::sessionBecameActive, {true, true, unknown}},
         // Unknown counts as the model counts it: unlocked.
         {"hint not a boolean",
          [&] { logind.setSessionProperty("LockedHint", "yes"); },
-         SystemEvent::screenUnlocked,
+         E::screenUnlocked,
          {unknown, true, unknown}},
-        {"Lock", [&] { logind.lock(); }, SystemEvent::screenLocked, {unknown, true, unknown}},
-        {"Unlock", [&] { logind.unlock(); }, SystemEvent::screenUnlocked, {unknown, true, unknown}},
-        {"sleep", [&] { logind.sleep(true); }, SystemEvent::willSleep, {unknown, true, unknown}},
-        {"wake", [&] { logind.sleep(false); }, SystemEvent::didWake, {unknown, true, unknown}},
+        {"Lock", [&] { logind.lock(); }, E::screenLocked, {unknown, true, unknown}},
+        {"Unlock", [&] { logind.unlock(); }, E::screenUnlocked, {unknown, true, unknown}},
+        {"sleep", [&] { logind.sleep(true); }, E::willSleep, {unknown, true, unknown}},
+        {"wake", [&] { logind.sleep(false); }, E::didWake, {unknown, true, unknown}},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.what);

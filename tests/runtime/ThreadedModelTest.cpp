@@ -12,8 +12,7 @@
 #include "app/AppModel.h"
 #include "app/SerialExecutor.h"
 #include "cli/CommandLinePorts.h"
-#include "model/VirtualClock.h"
-#include "platform/sim/SimulatedDesktop.h"
+#include "platform/DesktopFixture.h"
 #include "platform/sim/SimulatedSession.h"
 #include "runtime/QtMainThread.h"
 #include "support/TemporaryFolder.h"
@@ -21,22 +20,16 @@
 namespace orvale {
 namespace {
 
-TEST(ThreadedModelTest, SavesRestoresAndUndoesAcrossItsThreads) {
+using ThreadedModelTest = DesktopFixture;
+
+TEST_F(ThreadedModelTest, SavesRestoresAndUndoesAcrossItsThreads) {
     int argc = 1;
     char name[] = "threaded_model";
     char* argv[] = {name, nullptr};
     QCoreApplication application(argc, argv);
     QtMainThread mainThread;
 
-    VirtualClock clock;
-    SimulatedDesktop desktop(clock);
-    desktop.plugDisplay({.name = "Built-in",
-                         .frame = {0, 0, 1440, 900},
-                         .visibleFrame = {0, 25, 1440, 875},
-                         .isPrimary = true});
-    const AXElement window =
-        desktop.openWindow(desktop.launch({.bundleID = "org.example.Editor", .name = "Editor"}),
-                           {.frame = {100, 100, 600, 400}});
+    const AXElement window = open(launch("Editor", "org.example.Editor"), {100, 100, 600, 400});
     SimulatedSession session;
     MemoryDefaultsStore defaults;
     cli::TerminalPresenter presenter(std::cerr);
@@ -60,11 +53,6 @@ TEST(ThreadedModelTest, SavesRestoresAndUndoesAcrossItsThreads) {
             steps.erase(steps.begin());
             step();
         };
-        const auto moveAway = [&] {
-            SimulatedWindow moved = desktop.window(window);
-            moved.frame = {10, 40, 300, 200};
-            desktop.updateWindow(window, moved);
-        };
         steps = {
             [&] {
                 model->beginSave(
@@ -76,7 +64,7 @@ TEST(ThreadedModelTest, SavesRestoresAndUndoesAcrossItsThreads) {
                 });
             },
             [&] {
-                moveAway();
+                reshape(window, [](SimulatedWindow& w) { w.frame = {10, 40, 300, 200}; });
                 model->restoreSelectedLayout();
             },
             [&] { model->undoLastRestore(); },

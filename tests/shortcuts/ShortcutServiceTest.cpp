@@ -71,30 +71,21 @@ TEST_F(ShortcutServiceTest, ClashesAreRefusedBeforeAnythingChanges) {
         std::optional<ShortcutTarget> editing;
         std::string message;
     };
+    const auto usedBy = [](const std::string& key, const std::string& owner) {
+        return key + " is used by " + owner + ". Choose another shortcut.";
+    };
     const std::vector<Case> cases = {
-        {k1,
-         {{a, k1}},
-         ShortcutTarget::selectedLayout(),
-         "Alt+Super+1 is used by another layout. Choose another shortcut."},
-        {k1,
-         {{a, k1}},
-         ShortcutTarget::layout(a),
-         "Alt+Super+1 is used by the global shortcut. Choose another shortcut."},
-        {k1,
-         {{a, k1}},
-         std::nullopt,
-         "Alt+Super+1 is used by the global shortcut. Choose another shortcut."},
+        {k1, {{a, k1}}, ShortcutTarget::selectedLayout(), usedBy("Alt+Super+1", "another layout")},
+        {k1, {{a, k1}}, ShortcutTarget::layout(a), usedBy("Alt+Super+1", "the global shortcut")},
+        {k1, {{a, k1}}, std::nullopt, usedBy("Alt+Super+1", "the global shortcut")},
         // The layout whose id sorts later is the one named.
-        {g,
-         {{c, k2}, {a, k2}},
-         ShortcutTarget::layout(a),
-         "Alt+Super+2 is used by another layout. Choose another shortcut."},
+        {g, {{c, k2}, {a, k2}}, ShortcutTarget::layout(a), usedBy("Alt+Super+2", "another layout")},
         // The same key with other modifiers is another shortcut; the same
         // modifiers on another key too.
         {Shortcut{18, kSuper},
          {{a, k1}, {b, Shortcut{18, kAlt}}, {c, k1}},
          std::nullopt,
-         "Alt+Super+1 is used by another layout. Choose another shortcut."},
+         usedBy("Alt+Super+1", "another layout")},
     };
     establish(g, {{b, k3}});
     const Requests before = keyboard.requests();

@@ -33,10 +33,6 @@ class LayoutDetailsViewTest : public UiFixture {
     bool unavailable() const {
         return find<QWidget>(*view, "layout-unavailable")->isVisibleTo(view.get());
     }
-    QString visibleText(const std::string& name) const {
-        auto* label = find<QLabel>(*view, name);
-        return label && label->isVisibleTo(view.get()) ? label->text() : QString();
-    }
     void click(const std::string& name) {
         find<QAbstractButton>(*view, name)->click();
         settleUi();
@@ -71,11 +67,11 @@ TEST_F(LayoutDetailsViewTest, DeletingTheLayoutMeanwhileLeavesOnlyClose) {
 TEST_F(LayoutDetailsViewTest, TheLastWindowStaysAndTheRefusalShows) {
     click("remove-entry");
     EXPECT_EQ(model->layout(focus)->entries.size(), 1u);
-    EXPECT_TRUE(visibleText("windows-failure").startsWith("Couldn’t update the layout.\n"));
+    EXPECT_TRUE(visibleText(*view, "windows-failure").startsWith("Couldn’t update the layout.\n"));
 
     model->setManageLayoutID(work);
     settleUi();
-    EXPECT_TRUE(visibleText("windows-failure").isEmpty());
+    EXPECT_TRUE(visibleText(*view, "windows-failure").isEmpty());
     click("remove-entry");
     EXPECT_EQ(model->layout(work)->entries.size(), 1u);
     EXPECT_EQ(view->findChildren<QToolButton*>("remove-entry").size(), 1);
@@ -86,14 +82,14 @@ TEST_F(LayoutDetailsViewTest, RenamingRefusesAnotherLayoutsName) {
     EXPECT_EQ(name->text(), "Focus");
     name->clear();
     QTest::keyClicks(name, "work ");
-    EXPECT_EQ(visibleText("layout-name-note"), "A layout named “work” already exists.");
+    EXPECT_EQ(visibleText(*view, "layout-name-note"), "A layout named “work” already exists.");
     QTest::keyClick(name, Qt::Key_Return);
     settleUi();
     EXPECT_EQ(model->layout(focus)->name, "Focus");
 
     name->clear();
     QTest::keyClicks(name, "Deep");
-    EXPECT_TRUE(visibleText("layout-name-note").isEmpty());
+    EXPECT_TRUE(visibleText(*view, "layout-name-note").isEmpty());
     QTest::keyClick(name, Qt::Key_Return);
     settleUi();
     EXPECT_EQ(model->layout(focus)->name, "Deep");
@@ -106,19 +102,19 @@ TEST_F(LayoutDetailsViewTest, RenamingRefusesAnotherLayoutsName) {
 TEST_F(LayoutDetailsViewTest, LinkingFollowsTheLayoutAndPointsToSettings) {
     auto* link = find<QPushButton>(*view, "link-displays");
     EXPECT_EQ(link->text(), "Link Displays");
-    EXPECT_EQ(visibleText("automation-status"),
+    EXPECT_EQ(visibleText(*view, "automation-status"),
               QString::fromStdString(model->automationDescription(*model->layout(focus))));
     click("link-displays");
     EXPECT_TRUE(model->layout(focus)->automationTopologySignature.has_value());
     EXPECT_EQ(link->text(), "Unlink Displays");
-    EXPECT_EQ(visibleText("automation-status"),
+    EXPECT_EQ(visibleText(*view, "automation-status"),
               QString::fromStdString(model->automationDescription(*model->layout(focus))));
 
     // The other layout cannot take the same displays.
     model->setManageLayoutID(work);
     settleUi();
     click("link-displays");
-    EXPECT_EQ(visibleText("link-failure"),
+    EXPECT_EQ(visibleText(*view, "link-failure"),
               "Couldn’t update the display link.\n“Focus” is already linked to these displays.");
 
     model->setManageLayoutID(focus);

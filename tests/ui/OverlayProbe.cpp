@@ -36,12 +36,14 @@ std::optional<std::uint32_t> windowNumber(const std::string& text) {
     }
 }
 
+// The window's frame; none, and a line that says so, when it is not on screen.
 std::optional<RectD> frameOf(WindowServer& server, std::uint32_t number) {
-    const auto list = server.onScreenWindows();
-    if (!list) return std::nullopt;
-    for (const WindowInfo& info : *list) {
-        if (info.number == number && info.bounds) return info.bounds;
+    if (const auto list = server.onScreenWindows()) {
+        for (const WindowInfo& info : *list) {
+            if (info.number == number && info.bounds) return info.bounds;
+        }
     }
+    std::cerr << "overlay_probe: window " << number << " is not on screen\n";
     return std::nullopt;
 }
 
@@ -81,10 +83,7 @@ int main(int argc, char** argv) {
             const int badge = parts.size() == 2 ? parts[1].toInt(&numbered) : 0;
             if (!number || !numbered) return usage();
             const auto frame = frameOf(windows, *number);
-            if (!frame) {
-                std::cerr << "overlay_probe: window " << *number << " is not on screen\n";
-                return 1;
-            }
+            if (!frame) return 1;
             WindowReference reference;
             reference.windowID = *number;
             reference.frame = *frame;
@@ -113,10 +112,7 @@ int main(int argc, char** argv) {
                 timing.stillHold = timing.hold;
             } else if (const auto number = windowNumber(argument)) {
                 const auto frame = frameOf(windows, *number);
-                if (!frame) {
-                    std::cerr << "overlay_probe: window " << *number << " is not on screen\n";
-                    return 1;
-                }
+                if (!frame) return 1;
                 targets.push_back({*number, *frame});
             } else {
                 return usage();

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <sstream>
 
 #include "app/ModelTexts.h"
@@ -52,11 +52,7 @@ class PanelViewTest : public UiFixture {
 
     // Presses and releases `key` on the panel's focused control.
     void press(Qt::Key key) {
-        QWidget* target = view->focusWidget() ? view->focusWidget() : view.get();
-        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
-        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier, key == Qt::Key_Space ? " " : "");
-        QCoreApplication::sendEvent(target, &down);
-        QCoreApplication::sendEvent(target, &up);
+        QTest::keyClick(view->focusWidget() ? view->focusWidget() : view.get(), key);
         settleUi();
     }
 

@@ -35,10 +35,7 @@ class QuestionWindowsTest : public UiFixture {
 
     // A layout saved across a second display that is then unplugged.
     void askForDisplay() {
-        const std::uint32_t side = desktop.plugDisplay({.identity = {9, 9, 9, 0},
-                                                        .name = "Side",
-                                                        .frame = {1440, 0, 1280, 800},
-                                                        .visibleFrame = {1440, 0, 1280, 800}});
+        const std::uint32_t side = desktop.plugDisplay(kSide);
         openWindow("Editor", {1500, 100, 600, 400});
         start();
         const Uuid id = saveLayout("Side");
@@ -53,11 +50,6 @@ class QuestionWindowsTest : public UiFixture {
         return find<Widget>(*window, name);
     }
     QString status() { return in<QLabel>("resolution-status")->text(); }
-    bool shows(const QString& text) const {
-        const auto labels = window->findChildren<QLabel*>();
-        return std::any_of(labels.begin(), labels.end(),
-                           [&](const QLabel* label) { return label->text() == text; });
-    }
 
     std::unique_ptr<QWidget> window;
 };
@@ -106,7 +98,7 @@ TEST_F(QuestionWindowsTest, EscapeCancelsTheQuestionAndLeavesNothingToAsk) {
     EXPECT_FALSE(model->resolutionRequest());
     EXPECT_EQ(overlays.markerClears, markerClears + 1);
     settleUi();
-    EXPECT_TRUE(shows("No windows need a decision."));
+    EXPECT_TRUE(shows(*window, "No windows need a decision."));
     EXPECT_TRUE(window->findChild<QPushButton*>("close-button"));
 }
 
@@ -158,28 +150,26 @@ TEST(CandidateDisplayNameTest, TheDisplayWithTheLargestShareNamesTheWindow) {
     EXPECT_EQ(ui::candidateDisplayName({0, 0, 100, 100}, {}), "Display");
 }
 
-TEST_F(QuestionWindowsTest, MissingDisplayStartsChosenAndEnterRestores) {
+TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancelsAndEnterRestoresOnTheChosenOne) {
     askForDisplay();
     window = std::make_unique<ui::MissingDisplayView>(context());
     window->show();
-    auto* picker = in<QComboBox>("display-picker-1");
-    EXPECT_EQ(picker->currentText(), "Display 1");
+    EXPECT_TRUE(shows(*window, "Choose where “Side” should restore."));
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(model->missingDisplayPrompt());
+    EXPECT_FALSE(model->lastResult());
+
+    model->restoreSelectedLayout();
+    settleUi();
+    window = std::make_unique<ui::MissingDisplayView>(context());
+    window->show();
+    EXPECT_EQ(in<QComboBox>("display-picker-1")->currentText(), "Display 1");
     EXPECT_TRUE(in<QPushButton>("restore-button")->isEnabled());
     QTest::keyClick(window.get(), Qt::Key_Return);
     settleUi();
     EXPECT_FALSE(model->missingDisplayPrompt());
     ASSERT_TRUE(model->lastResult());
     EXPECT_EQ(model->lastResult()->entries.size(), 1u);
-}
-
-TEST_F(QuestionWindowsTest, MissingDisplayEscapeCancels) {
-    askForDisplay();
-    window = std::make_unique<ui::MissingDisplayView>(context());
-    window->show();
-    EXPECT_TRUE(shows("Choose where “Side” should restore."));
-    QTest::keyClick(window.get(), Qt::Key_Escape);
-    EXPECT_FALSE(model->missingDisplayPrompt());
-    EXPECT_FALSE(model->lastResult());
 }
 
 TEST_F(QuestionWindowsTest, ChooserRowsFollowWhetherALayoutCanBeRestored) {
@@ -219,7 +209,7 @@ TEST_F(QuestionWindowsTest, ChooserWithoutLayoutsSaysWhereToSaveOne) {
     window = std::make_unique<ui::LayoutChooserView>(context());
     for (const char* text : {"No layouts yet", "Open Orvale from its tray icon to save one.",
                              "Save layouts from the tray icon."}) {
-        EXPECT_TRUE(shows(text)) << text;
+        EXPECT_TRUE(shows(*window, text)) << text;
     }
 }
 

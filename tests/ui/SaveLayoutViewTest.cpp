@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QToolButton>
-#include <algorithm>
 
 #include "ui/UiFixture.h"
 
@@ -35,13 +34,6 @@ class SaveLayoutViewTest : public UiFixture {
         name = find<QLineEdit>(*view, "layout-name-field");
         confirm = find<QPushButton>(*view, "save-layout-confirm");
         replace = find<QCheckBox>(*view, "replace-existing-toggle");
-    }
-
-    bool shows(const QString& text) const {
-        const auto labels = view->findChildren<QLabel*>();
-        return std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
-            return label->text() == text && label->isVisibleTo(view.get());
-        });
     }
 
     // The view goes before the model.
@@ -80,10 +72,10 @@ TEST_F(SaveLayoutViewTest, SaveRuleFollowsTheNameAndTheToggle) {
         EXPECT_EQ(confirm->text(), c.button) << c.typed.toStdString();
         EXPECT_EQ(confirm->isEnabled(), c.enabled) << c.typed.toStdString();
     }
-    EXPECT_TRUE(shows("A layout named “Focus” already exists."));
+    EXPECT_TRUE(shows(*view, "A layout named “Focus” already exists."));
     name->setText("Work");
-    EXPECT_TRUE(shows("The name shown in the panel."));
-    EXPECT_TRUE(shows("2 windows · 1 display. Remove any you don’t need."));
+    EXPECT_TRUE(shows(*view, "The name shown in the panel."));
+    EXPECT_TRUE(shows(*view, "2 windows · 1 display. Remove any you don’t need."));
 }
 
 TEST_F(SaveLayoutViewTest, ReplacingKeepsOneLayoutWithTheNewWindows) {
@@ -102,8 +94,8 @@ TEST_F(SaveLayoutViewTest, RemovingEveryWindowDisablesSaving) {
         settleUi();
     }
     EXPECT_TRUE(model->pendingCapture()->entries.empty());
-    EXPECT_TRUE(shows("No windows left. Close this editor and capture again."));
-    EXPECT_TRUE(shows("0 windows · 1 display. Remove any you don’t need."));
+    EXPECT_TRUE(shows(*view, "No windows left. Close this editor and capture again."));
+    EXPECT_TRUE(shows(*view, "0 windows · 1 display. Remove any you don’t need."));
     EXPECT_FALSE(confirm->isEnabled());
 }
 
@@ -112,7 +104,8 @@ TEST_F(SaveLayoutViewTest, SavingClosesTheWindowAndAFailureKeepsTheCapture) {
     name->setText(QString(121, 'x'));
     confirm->click();
     settleUi();
-    EXPECT_TRUE(shows("Couldn’t save the layout.\nUse a layout name of 120 characters or fewer."));
+    EXPECT_TRUE(
+        shows(*view, "Couldn’t save the layout.\nUse a layout name of 120 characters or fewer."));
     EXPECT_TRUE(model->pendingCapture().has_value());
     EXPECT_TRUE(presenter.calls.empty() || presenter.calls.back() != "close save-layout");
 

@@ -154,10 +154,7 @@ TEST_F(ScreenshotsTest, Questions) {
     const auto term = launch("Term", bundleOf("Term"));
     open(term, {100, 100, 500, 300});
     open(term, {700, 100, 500, 300});
-    const std::uint32_t side = desktop.plugDisplay({.identity = {9, 9, 9, 0},
-                                                    .name = "Side",
-                                                    .frame = {1440, 0, 1280, 800},
-                                                    .visibleFrame = {1440, 0, 1280, 800}});
+    const std::uint32_t side = desktop.plugDisplay(kSide);
     openWindow("Editor", {1500, 100, 600, 400});
     begin();
     const Uuid id = saveLayout("Desk");

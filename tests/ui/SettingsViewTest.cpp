@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -51,26 +50,6 @@ class SettingsViewTest : public UiFixture {
     }
 
     std::unique_ptr<ui::SettingsView> view;
-};
-
-// XDG_CONFIG_HOME set for one test, and put back as it was.
-class ConfigHome {
-  public:
-    explicit ConfigHome(const QString& value)
-        : had_(qEnvironmentVariableIsSet("XDG_CONFIG_HOME")), old_(qgetenv("XDG_CONFIG_HOME")) {
-        qputenv("XDG_CONFIG_HOME", value.toUtf8());
-    }
-    ~ConfigHome() {
-        if (had_) {
-            qputenv("XDG_CONFIG_HOME", old_);
-        } else {
-            qunsetenv("XDG_CONFIG_HOME");
-        }
-    }
-
-  private:
-    bool had_;
-    QByteArray old_;
 };
 
 // The version and platform come from the build and the running system.
@@ -131,12 +110,10 @@ TEST_F(SettingsViewTest, GeneralControlsChangeTheModelAndFollowIt) {
               (QStringList{"Work", ui::qt(model->automationDescription(*model->layout(work)))}));
 }
 
+// The configuration folder is the tests' own, made by their main().
 TEST_F(SettingsViewTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
-    QTemporaryDir config;
-    ASSERT_TRUE(config.isValid());
-    const ConfigHome home(config.path());
-    const QString entry = config.path() + "/autostart/org.orvale.Orvale.desktop";
-    view = std::make_unique<ui::SettingsView>(context());
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    const QString entry = config + "/autostart/org.orvale.Orvale.desktop";
     auto* toggle = find<QCheckBox>(*view, "login-toggle");
     EXPECT_FALSE(toggle->isChecked());
 
@@ -164,14 +141,15 @@ TEST_F(SettingsViewTest, StartAtLoginWritesAndRemovesTheAutostartEntry) {
     EXPECT_TRUE(find<QLabel>(*view, "login-error")->isHidden());
 
     // A file where the folder should be: the toggle stays off and says why.
-    ASSERT_TRUE(QDir(config.path() + "/autostart").removeRecursively());
-    QFile blocker(config.path() + "/autostart");
+    ASSERT_TRUE(QDir(config + "/autostart").removeRecursively());
+    QFile blocker(config + "/autostart");
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     toggle->click();
     EXPECT_FALSE(toggle->isChecked());
     EXPECT_FALSE(find<QLabel>(*view, "login-error")->isHidden());
-    EXPECT_EQ(text("login-error"), "Couldn’t create the folder “" + config.path() + "/autostart”.");
+    EXPECT_EQ(text("login-error"), "Couldn’t create the folder “" + config + "/autostart”.");
+    EXPECT_TRUE(blocker.remove());
 }
 
 TEST(AutostartTest, EntryPathFollowsAnAbsoluteConfigHomeOnly) {
@@ -181,10 +159,12 @@ TEST(AutostartTest, EntryPathFollowsAnAbsoluteConfigHomeOnly) {
         {"", fallback},
         {"relative/config", fallback},
     };
+    const QByteArray tests = qgetenv("XDG_CONFIG_HOME");
     for (const auto& [value, expected] : cases) {
-        const ConfigHome home(value);
+        qputenv("XDG_CONFIG_HOME", value.toUtf8());
         EXPECT_EQ(ui::autostartEntryPath(), expected) << value.toStdString();
     }
+    qputenv("XDG_CONFIG_HOME", tests);
 }
 
 TEST(AutostartTest, ExecArgumentQuotesAndEscapesOnlyWhatItMust) {

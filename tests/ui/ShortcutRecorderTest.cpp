@@ -26,11 +26,6 @@ class ShortcutRecorderTest : public UiFixture {
     static QPushButton* recordButton(const QWidget& recorder) {
         return find<QPushButton>(recorder, "shortcut-record");
     }
-    // What the recorder says beneath it, empty when it says nothing.
-    static QString visible(const QWidget& recorder, const std::string& name) {
-        auto* label = find<QLabel>(recorder, name);
-        return label->isVisibleTo(&recorder) ? label->text() : QString();
-    }
 
     std::unique_ptr<QWidget> view;
 };
@@ -75,7 +70,7 @@ TEST_F(ShortcutRecorderTest, RecordedKeysBecomeTheLayoutsShortcut) {
     EXPECT_TRUE(model->shortcutRecorders().isRecording());
     EXPECT_TRUE(keyboard.modifiersChanged(kCtrl | kAlt));
     EXPECT_EQ(record->text(), "Ctrl+Alt");
-    EXPECT_EQ(visible(*view, "shortcut-hint"), "Now press a key.");
+    EXPECT_EQ(visibleText(*view, "shortcut-hint"), "Now press a key.");
     // Return alone cannot be a shortcut, so nothing is saved yet.
     EXPECT_TRUE(keyboard.keyDown(kReturn, 0));
     EXPECT_TRUE(model->shortcutRecorders().isRecording());
@@ -107,10 +102,7 @@ TEST_F(ShortcutRecorderTest, TheTabListsTheGlobalRecorderAndOnePerLayout) {
     settleUi();
     EXPECT_EQ(view->findChildren<ui::ShortcutRecorderWidget*>("layout-shortcut-recorder").size(),
               0);
-    const auto labels = view->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const QLabel* label) {
-        return label->text() == "Save a layout to give it its own shortcut.";
-    }));
+    EXPECT_TRUE(shows(*view, "Save a layout to give it its own shortcut."));
 
     openWindow("Editor");
     saveLayout("Focus");
@@ -141,11 +133,11 @@ TEST_F(ShortcutRecorderTest, FailuresShowAndPendingChangesDisable) {
     keyboard.keyDown(kReturn, 0);
     settleUi();
     EXPECT_EQ(model->globalShortcut(), std::nullopt);
-    EXPECT_TRUE(visible(*global, "shortcut-error").startsWith("Couldn’t save the shortcut.\n"));
-    EXPECT_GT(visible(*global, "shortcut-error").size(), 30);
+    EXPECT_TRUE(visibleText(*global, "shortcut-error").startsWith("Couldn’t save the shortcut.\n"));
+    EXPECT_GT(visibleText(*global, "shortcut-error").size(), 30);
 
     recordButton(*global)->click();
-    EXPECT_TRUE(visible(*global, "shortcut-error").isEmpty());
+    EXPECT_TRUE(visibleText(*global, "shortcut-error").isEmpty());
     keyboard.keyDown(kK, kCtrl | kSuper);
     keyboard.keyDown(kReturn, 0);
     settleUi();

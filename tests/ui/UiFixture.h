@@ -5,7 +5,9 @@
 // work and then the views' redraws until nothing is left.
 
 #include <QApplication>
+#include <QLabel>
 #include <QWidget>
+#include <algorithm>
 #include <string>
 
 #include "app/ModelFixture.h"
@@ -39,6 +41,21 @@ class UiFixture : public ModelFixture {
         auto* found = root.findChild<Widget*>(QString::fromStdString(name));
         EXPECT_NE(found, nullptr) << "no " << name;
         return found;
+    }
+
+    // The text of the label `name` under `root`; empty when it would not show
+    // with `root`.
+    static QString visibleText(const QWidget& root, const std::string& name) {
+        auto* label = find<QLabel>(root, name);
+        return label && label->isVisibleTo(&root) ? label->text() : QString();
+    }
+
+    // Whether a label under `root` that shows when `root` does reads `text`.
+    static bool shows(const QWidget& root, const QString& text) {
+        const auto labels = root.findChildren<QLabel*>();
+        return std::any_of(labels.begin(), labels.end(), [&](const QLabel* label) {
+            return label->text() == text && label->isVisibleTo(&root);
+        });
     }
 };
 
