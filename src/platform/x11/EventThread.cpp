@@ -87,6 +87,9 @@ void EventThread::run() {
         }
         if (!events.empty()) handler_(events);
         if (broken || stopping_) return;
+        // The handler may have waited for answers; events that came in
+        // meanwhile wait in libxcb's queue, where poll() does not see them.
+        if (!events.empty()) continue;
         if (::poll(descriptors, 2, -1) < 0 && errno != EINTR) return;
         if (descriptors[1].revents != 0) {
             std::uint64_t count = 0;

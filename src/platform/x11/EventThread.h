@@ -38,7 +38,8 @@ bool sync(xcb_connection_t* connection, Instant deadline);
 // Reads the events of one connection on a thread of its own and hands them
 // over in batches: all that had arrived when the thread looked.
 //
-// Threads: the handler runs on the thread, without `lock`; it may take it.
+// Threads: the handler runs on the thread, without `lock`; it may take it
+// and wait for answers itself.
 // Other threads that send requests and wait for answers do so under `lock`;
 // events that arrive meanwhile wait in libxcb's queue, where the thread does
 // not see them, until the sender calls `wake`. A lost connection ends the

@@ -162,12 +162,37 @@ void X11HotKeys::ungrab(const Grab& grab, std::size_t states) {
     }
 }
 
+void X11HotKeys::followNumLock() {
+    const Instant deadline = std::chrono::steady_clock::now() + kReplyTimeout;
+    const std::optional<std::uint16_t> numLock = numLockModifier(deadline);
+    if (!numLock) return;
+    const std::vector<std::uint16_t> states = lockStates(*numLock);
+    for (auto& [number, grab] : grabs_) {
+        if (grab.lockStates == states) continue;
+        ungrab(grab, grab.lockStates.size());
+        grab.lockStates = states;
+        // The combination was granted in every state before; a state another
+        // client holds now is left to it (its error is read and dropped).
+        for (const std::uint16_t state : states) {
+            xcb_grab_key(connection_.get(), 1, root_, grab.modifiers | state, grab.key,
+                         XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        }
+    }
+    sync(connection_.get(), deadline);
+}
+
 void X11HotKeys::handle(EventThread::Events& events) {
     std::vector<std::uint32_t> pressed;
+    bool mappingChanged = false;
     {
         std::lock_guard lock(mutex_);
         for (const auto& event : events) {
             const std::uint8_t type = event->response_type & 0x7F;
+            if (type == XCB_MAPPING_NOTIFY) {
+                const auto& mapping = reinterpret_cast<const xcb_mapping_notify_event_t&>(*event);
+                mappingChanged |= mapping.request != XCB_MAPPING_POINTER;
+                continue;
+            }
             if (type == XCB_KEY_RELEASE) {
                 const auto& release = reinterpret_cast<const xcb_key_release_event_t&>(*event);
                 released_[release.detail] = release.time;
@@ -186,6 +211,7 @@ void X11HotKeys::handle(EventThread::Events& events) {
                 }
             }
         }
+        if (mappingChanged) followNumLock();
     }
     for (const std::uint32_t number : pressed) presses_.deliver(number);
 }

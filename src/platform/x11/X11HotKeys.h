@@ -20,8 +20,9 @@ namespace orvale::x11 {
 // The program's hot keys on an X11 desktop: passive key grabs on the root
 // window. A combination is grabbed once per state of the lock keys (none,
 // Caps Lock, Num Lock, both; Num Lock's modifier read from the server's
-// modifier map when the combination is registered), so that it works
-// whatever the lock keys say. Super is Mod4, Alt Mod1.
+// modifier map when the combination is registered, and the grabs moved when
+// the map changes), so that it works whatever the lock keys say. Super is
+// Mod4, Alt Mod1.
 //
 // A grab the server refuses (BadAccess: another client holds the
 // combination; BadValue: the key does not exist here) refuses the whole
@@ -67,6 +68,9 @@ class X11HotKeys final : public GlobalHotKeys {
     // when the server did not answer in time. Under the lock.
     std::optional<std::uint16_t> numLockModifier(Instant deadline);
     void ungrab(const Grab& grab, std::size_t states);
+    // Grabs every combination again when Num Lock has moved to another
+    // modifier. Under the lock, on the event thread.
+    void followNumLock();
     void handle(EventThread::Events& events);
 
     OwnConnection connection_;

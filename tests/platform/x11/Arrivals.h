@@ -21,10 +21,10 @@ class Arrivals {
         arrived_.notify_all();
     }
     // The first `count` values, once that many came; fewer when they did not
-    // come in time.
-    std::vector<T> first(std::size_t count) {
+    // come within `limit`.
+    std::vector<T> first(std::size_t count, std::chrono::milliseconds limit = kLimit) {
         std::unique_lock lock(mutex_);
-        arrived_.wait_for(lock, kLimit, [&] { return values_.size() >= count; });
+        arrived_.wait_for(lock, limit, [&] { return values_.size() >= count; });
         return {values_.begin(), values_.begin() + std::min(count, values_.size())};
     }
     // Every value up to and including the first `value`; empty when it did
