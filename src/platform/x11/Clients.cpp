@@ -15,6 +15,7 @@ std::int32_t ownerOf(const X11Connection& connection, xcb_window_t window,
     const std::uint32_t creator = connection.creatorOf(window);
     return creator == 0 ? -1 : -static_cast<std::int32_t>(creator & 0x7FFFFFFF);
 }
+
 namespace {
 
 constexpr double kOpaque = 0xFFFFFFFF;
