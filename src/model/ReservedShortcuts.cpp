@@ -72,11 +72,10 @@ char letterOf(const std::string& name) {
 // Desktops bind letters by the character the key types, so on a layout that
 // puts letters elsewhere (AZERTY, Dvorak) Ctrl+A is the key labelled A, where
 // it is. Every other key, and a letter key of a layout whose letters are not
-// Latin (desktops then fall back to the key's place), counts by its place.
-bool sameKey(std::uint32_t reservedKey, std::uint32_t keyCode, const KeyLabelSource* labels) {
+// Latin (`typed` is 0: desktops then fall back to the key's place), counts by
+// its place.
+bool sameKey(std::uint32_t reservedKey, std::uint32_t keyCode, char typed) {
     const char reservedLetter = letterOf(ShortcutFormatter::keyName(reservedKey));
-    const std::optional<std::string> label = labels ? labels->name(keyCode) : std::nullopt;
-    const char typed = label ? letterOf(*label) : 0;
     if (reservedLetter != 0 && typed != 0) return reservedLetter == typed;
     return reservedKey == keyCode;
 }
@@ -85,9 +84,12 @@ bool sameKey(std::uint32_t reservedKey, std::uint32_t keyCode, const KeyLabelSou
 
 std::optional<std::string> reservedSystemCommandMessage(const Shortcut& shortcut,
                                                         const KeyLabelSource* labels) {
+    // The layout is asked once, not once per reserved combination.
+    const std::optional<std::string> label = labels ? labels->name(shortcut.keyCode) : std::nullopt;
+    const char typed = label ? letterOf(*label) : 0;
     for (const ReservedCombination& reserved : kReserved) {
         if (reserved.modifiers == shortcut.modifiers &&
-            sameKey(reserved.keyCode, shortcut.keyCode, labels)) {
+            sameKey(reserved.keyCode, shortcut.keyCode, typed)) {
             return ShortcutFormatter::label(shortcut.keyCode, shortcut.modifiers, labels) +
                    " is the " + std::string(reserved.command) +
                    " shortcut on Linux desktops. Choose a combination your desktop does not "
