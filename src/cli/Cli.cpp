@@ -70,8 +70,6 @@ int run(const std::vector<std::string>& arguments, Terminal terminal,
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
         QApplication application(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
-        // The menu entry the desktop ties Orvale's windows to.
-        QGuiApplication::setDesktopFileName("org.orvale.Orvale");
         return runResident(terminal, environment, true);
     }
     QCoreApplication application(argc, argv);
