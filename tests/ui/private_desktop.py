@@ -14,15 +14,17 @@ import time
 LIMIT = 30.0
 
 
-def wait_for(what, condition, limit=LIMIT):
-    """Polls `condition` until it answers something true; fails after `limit`."""
+def wait_for(what, condition, limit=LIMIT, seen=None):
+    """Polls `condition` until it answers something true; fails after `limit`,
+    saying what `seen()` tells of how things stand then, if it is given."""
     deadline = time.monotonic() + limit
     while True:
         answer = condition()
         if answer:
             return answer
         if time.monotonic() > deadline:
-            raise AssertionError('timed out waiting for ' + what)
+            raise AssertionError('timed out waiting for ' + what +
+                                 ('; seen: ' + seen() if seen else ''))
         time.sleep(0.05)
 
 
@@ -66,7 +68,11 @@ class Desktop:
     def __init__(self, folder):
         self.folder = folder
         self.processes = []
-        self.env = dict(os.environ)
+        # The desktop's programs see only where programs are and how the
+        # sanitizers report, nothing of the session the tests run in.
+        self.env = {name: os.environ[name] for name in (
+            'PATH', 'TMPDIR', 'ASAN_OPTIONS', 'UBSAN_OPTIONS', 'LSAN_OPTIONS', 'TSAN_OPTIONS')
+            if name in os.environ}
         runtime = os.path.join(folder, 'runtime')
         os.makedirs(runtime, mode=0o700)
         self.env.update({
@@ -77,8 +83,6 @@ class Desktop:
             'QT_QPA_PLATFORM': 'xcb',
             'LC_ALL': 'C.UTF-8',
         })
-        self.env.pop('DBUS_SYSTEM_BUS_ADDRESS', None)
-        self.env.pop('WAYLAND_DISPLAY', None)
 
     def start(self, arguments, **options):
         process = subprocess.Popen(arguments, env=self.env, stdin=subprocess.DEVNULL,

@@ -305,12 +305,16 @@ class StatusNotifierItemTest(unittest.TestCase):
         subprocess.run(['xdotool', 'mousemove', '--sync', '1270', '5'], env=desktop.env,
                        check=True)
         item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
-        panel = wait_for('the panel', lambda: self.shown_window(desktop, orvale))
+        panel = wait_for('the panel', lambda: self.shown_window(desktop, orvale),
+                         seen=lambda: self.windows_of(desktop, orvale))
         # Mapped first, then framed and placed by the window manager.
         def beside_pointer():
             x, y, width, height = desktop.geometry(panel)
             return abs(x + width - 1280) <= 4 and y <= 30
-        wait_for('the panel at the top right', beside_pointer)
+        wait_for('the panel at the top right', beside_pointer,
+                 seen=lambda: self.windows_of(desktop, orvale) + '; pointer ' +
+                 desktop.output(['xdotool', 'getmouselocation']).strip() + '; ' +
+                 ' '.join(desktop.output(['xprop', '-id', str(panel), 'WM_NORMAL_HINTS']).split()))
         item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
         wait_for('the panel to close', lambda: self.shown_window(desktop, orvale) is None)
 
@@ -329,9 +333,18 @@ class StatusNotifierItemTest(unittest.TestCase):
 
     @staticmethod
     def shown_window(desktop, process):
-        """A window of `process` that is shown, if there is one."""
-        shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid)])
+        """The panel of `process` if it is shown: its window is titled Orvale."""
+        shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid),
+                                '--name', '^Orvale$'])
         return int(shown.split()[0]) if shown.split() else None
+
+    @staticmethod
+    def windows_of(desktop, process):
+        """Every window of `process` that is shown, with its title and place."""
+        shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid)])
+        return ', '.join('%s “%s” at %s' % (
+            window, desktop.output(['xdotool', 'getwindowname', window]).strip(),
+            desktop.geometry(int(window))) for window in shown.split()) or 'none'
 
 
 if __name__ == '__main__':
