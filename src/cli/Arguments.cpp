@@ -290,7 +290,8 @@ ParsedArguments parseArguments(const std::vector<std::string>& arguments) {
     const CommandInfo* info = find(first);
     if (!info) {
         const char* what = first.starts_with("-") ? "unknown option" : "unknown command";
-        return usageError(std::string(what) + " “" + first + "”.", generalUsage());
+        return usageError(std::string(what) + " “" + first + "”.",
+                          "Run “orvale --help” to see the commands.\n");
     }
     const std::string usage =
         usageLine(*info) + "Run “orvale " + std::string(info->spelling) + " --help” for more.\n";
