@@ -342,9 +342,13 @@ class StatusNotifierItemTest(unittest.TestCase):
     def windows_of(desktop, process):
         """Every window of `process` that is shown, with its title and place."""
         shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid)])
+        def place(window):
+            fields = desktop.info(window)
+            return ','.join(fields.get(key, '?') for key in (
+                'Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
         return ', '.join('%s “%s” at %s' % (
             window, desktop.output(['xdotool', 'getwindowname', window]).strip(),
-            desktop.geometry(int(window))) for window in shown.split()) or 'none'
+            place(window)) for window in shown.split()) or 'none'
 
 
 if __name__ == '__main__':
