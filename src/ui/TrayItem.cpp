@@ -100,6 +100,9 @@ void TrayItem::openPanel() {
 void TrayItem::togglePanel() {
     if (window_->isVisible()) {
         window_->hide();
+        // Hiding it took its focus away too, which is not the focus going
+        // to the icon: a click at once after this one opens it again.
+        hiddenOnDeactivation_.invalidate();
     } else if (hiddenOnDeactivation_.isValid() &&
                hiddenOnDeactivation_.elapsed() < kFocusClickMilliseconds) {
         hiddenOnDeactivation_.invalidate();

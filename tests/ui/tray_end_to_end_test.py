@@ -315,8 +315,12 @@ class StatusNotifierItemTest(unittest.TestCase):
                  seen=lambda: self.windows_of(desktop, orvale) + '; pointer ' +
                  desktop.output(['xdotool', 'getmouselocation']).strip() + '; ' +
                  ' '.join(desktop.output(['xprop', '-id', str(panel), 'WM_NORMAL_HINTS']).split()))
-        item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
-        wait_for('the panel to close', lambda: self.shown_window(desktop, orvale) is None)
+        # Each click toggles it, however quickly they follow one another.
+        for state in ('closed', 'open again', 'closed again'):
+            item.Activate(1270, 5, dbus_interface='org.kde.StatusNotifierItem')
+            shown = state.startswith('open')
+            wait_for('the panel ' + state, lambda: (
+                self.shown_window(desktop, orvale) is not None) == shown)
 
         menu = desktop.bus.get_object(service, str(prop('Menu')))
         _, (_, _, children) = menu.GetLayout(0, -1, [], dbus_interface='com.canonical.dbusmenu')
