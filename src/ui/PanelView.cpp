@@ -247,7 +247,12 @@ void PanelView::rebuild() {
     if (!focusName.isEmpty()) {
         if (auto* again = content_->findChild<QWidget*>(focusName)) again->setFocus();
     }
-    if (isVisible()) window()->adjustSize();
+    if (isVisible()) {
+        // Shown now rather than on the next pass of the event loop, so that
+        // the new size counts the new sections.
+        content_->show();
+        window()->adjustSize();
+    }
 }
 
 QWidget* PanelView::build(Section kind) {

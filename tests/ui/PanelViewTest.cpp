@@ -274,6 +274,18 @@ TEST_F(PanelViewTest, EveryControlSaysWhatItIs) {
     }
 }
 
+// Sections that come while the panel is open are counted in its height, not
+// squeezed into the height it had.
+TEST_F(PanelViewTest, AnOpenPanelGrowsWithItsSections) {
+    start();
+    open();
+    view->show();
+    openWindow("Editor");
+    saveLayout("Desk");
+    settleUi();
+    EXPECT_EQ(view->height(), view->sizeHint().height());
+}
+
 // Qt's offscreen platform has no tray, as a bare X session has none.
 TEST_F(PanelViewTest, WithoutATrayAWindowHostsThePanel) {
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());
