@@ -347,9 +347,10 @@ class StatusNotifierItemTest(unittest.TestCase):
         """Every window of `process` that is shown, with its title and place."""
         shown = desktop.output(['xdotool', 'search', '--onlyvisible', '--pid', str(process.pid)])
         def place(window):
-            fields = desktop.info(window)
-            return ','.join(fields.get(key, '?') for key in (
-                'Absolute upper-left X', 'Absolute upper-left Y', 'Width', 'Height'))
+            try:
+                return str(desktop.geometry(window))
+            except KeyError:
+                return 'nowhere: it went'
         return ', '.join('%s “%s” at %s' % (
             window, desktop.output(['xdotool', 'getwindowname', window]).strip(),
             place(window)) for window in shown.split()) or 'none'
